@@ -1,0 +1,13 @@
+#include "app/SingleInstance.h"
+
+namespace {
+constexpr wchar_t MutexName[] = L"Lullwick";
+}
+
+SingleInstance::SingleInstance()
+{
+    if (UniqueKernelHandle other(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, MutexName)); other) return;
+    mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName));
+    // A copy that created the mutex a moment before us counts as running.
+    first_ = !(mutex_ && GetLastError() == ERROR_ALREADY_EXISTS);
+}

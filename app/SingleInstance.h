@@ -1,0 +1,16 @@
+#pragma once
+#include "framework/Handles.h"
+
+// The named mutex "Lullwick" that lets only one copy run.
+class SingleInstance {
+public:
+    SingleInstance();
+    // False when another copy holds the mutex, also when both started at once.
+    bool First() const { return first_; }
+
+private:
+    UniqueKernelHandle mutex_;
+    bool first_ = false;
+};
+
+inline constexpr char AlreadyRunningText[] = "『Lullwick』は既に起動されています。";

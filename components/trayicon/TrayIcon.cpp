@@ -1,0 +1,349 @@
+#include "components/trayicon/TrayIcon.h"
+
+#include "components/trayicon/ShellNotify.h"
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "framework/ImageList.h"
+#include "framework/Menus.h"
+#include "framework/Reader.h"
+#include "framework/Text.h"
+
+#include <algorithm>
+
+std::vector<TTrayIconEntry> TrayIconList;
+TCallbackWindow* CallbackWindow = nullptr;
+
+namespace {
+
+TTrayIcon* FindTrayIcon(const std::string& id)
+{
+    const auto it = std::find_if(TrayIconList.begin(), TrayIconList.end(),
+                                 [&id](const TTrayIconEntry& e) { return e.id == id; });
+    return it == TrayIconList.end() ? nullptr : it->icon;
+}
+
+bool IsAlive(const TTrayIcon* icon)
+{
+    return std::any_of(TrayIconList.begin(), TrayIconList.end(),
+                       [icon](const TTrayIconEntry& e) { return e.icon == icon; });
+}
+
+} // namespace
+
+// ---- TSingleClick
+
+TSingleClick::TSingleClick(std::function<void(TThread*)> completion)
+{
+    OnTerminate = std::move(completion);
+    Start();
+}
+
+void TSingleClick::Execute() { Wait(GetDoubleClickTime() + 50); }
+
+// ---- TCallbackWindow
+
+TCallbackWindow::TCallbackWindow(TComponent* owner) : TWinControl(owner)
+{
+    static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    // The shell announces a new taskbar to top-level windows only.
+    taskbarHook_ = Application->HookMainWindow([this](UINT msg, WPARAM, LPARAM) {
+        if (msg == taskbarCreated) TaskbarCreated();
+        return false;
+    });
+}
+
+TCallbackWindow::~TCallbackWindow()
+{
+    if (Application) Application->UnhookMainWindow(taskbarHook_);
+    // A click still being timed must not reach this window once it is gone.
+    for (TThread* timer : pending_) {
+        timer->OnTerminate = nullptr;
+        timer->Terminate();
+    }
+    if (CallbackWindow == this) CallbackWindow = nullptr;
+}
+
+void TCallbackWindow::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    if (!Parent()) {
+        params.Style = WS_POPUP;
+        params.WndParent = HWND_MESSAGE;
+    }
+}
+
+void TCallbackWindow::IconDestroyed(TTrayIcon* icon)
+{
+    if (CurrentIcon == icon) CurrentIcon = nullptr;
+}
+
+void TCallbackWindow::WndProc(TMessage& m)
+{
+    if (m.Msg == WM_TRAYNOTIFY) {
+        TrayNotify(m.WParam, m.LParam);
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+void TCallbackWindow::TrayNotify(WPARAM id, LPARAM mouseMessage)
+{
+    TTrayIcon* icon = FindTrayIcon(text::IntToStr(static_cast<long long>(id)));
+    if (!icon) return;
+    CurrentIcon = icon;
+    if (!icon->Enabled()) return;
+    POINT p{};
+    GetCursorPos(&p);
+    switch (static_cast<UINT>(mouseMessage)) {
+    case WM_MOUSEMOVE:
+        if (icon->OnMouseMove) icon->OnMouseMove(icon, 0, p.x, p.y);
+        break;
+    case WM_LBUTTONDOWN:
+        if (icon->LBPopupMenu() && icon->AutoPopup())
+            ShowPopup(*icon, *icon->LBPopupMenu(), p);
+        else if (icon->OnMouseDown)
+            icon->OnMouseDown(icon, TMouseButton::mbLeft, ssLeft, p.x, p.y);
+        break;
+    case WM_LBUTTONUP:
+        if (icon->OnMouseUp)
+            icon->OnMouseUp(icon, TMouseButton::mbLeft, ssLeft, p.x, p.y);
+        else
+            SingleClickStep(*icon);
+        break;
+    case WM_LBUTTONDBLCLK:
+        icon->ClickPending = true;
+        if (icon->OnDblClick) icon->OnDblClick(icon);
+        break;
+    case WM_RBUTTONDOWN:
+        if (icon->RBPopupMenu() && icon->AutoPopup())
+            ShowPopup(*icon, *icon->RBPopupMenu(), p);
+        else if (icon->OnMouseDown)
+            icon->OnMouseDown(icon, TMouseButton::mbRight, ssRight, p.x, p.y);
+        break;
+    case WM_RBUTTONUP:
+        if (icon->OnMouseUp) icon->OnMouseUp(icon, TMouseButton::mbRight, ssRight, p.x, p.y);
+        break;
+    case WM_MBUTTONDOWN:
+        if (icon->OnMouseDown) icon->OnMouseDown(icon, TMouseButton::mbMiddle, ssMiddle, p.x, p.y);
+        break;
+    case WM_MBUTTONUP:
+        if (icon->OnMouseUp) icon->OnMouseUp(icon, TMouseButton::mbMiddle, ssMiddle, p.x, p.y);
+        break;
+    default:
+        break;
+    }
+}
+
+void TCallbackWindow::ShowPopup(TTrayIcon& icon, TPopupMenu& menu, POINT at)
+{
+    if (auto* form = dynamic_cast<TForm*>(icon.Owner())) {
+        // The menu only closes on a click elsewhere when its window is in front.
+        SetForegroundWindow(form->Handle());
+        Application->ProcessMessages();
+    }
+    menu.Popup(at.x, at.y);
+}
+
+void TCallbackWindow::SingleClickStep(TTrayIcon& icon)
+{
+    if (!icon.OnClick || icon.ClickPending) {
+        icon.ClickPending = false;
+        return;
+    }
+    icon.ClickPending = true;
+    pending_.push_back(new TSingleClick([this](TThread* sender) { SingleClickDone(sender); }));
+}
+
+void TCallbackWindow::SingleClickDone(TThread* sender)
+{
+    std::erase(pending_, sender);
+    TTrayIcon* icon = CurrentIcon;
+    if (!icon) return;
+    if (icon->OnClick && icon->ClickPending) icon->OnClick(icon);
+    if (IsAlive(icon)) icon->ClickPending = false;
+}
+
+void TCallbackWindow::TaskbarCreated()
+{
+    for (const TTrayIconEntry& entry : std::vector(TrayIconList)) {
+        TTrayIcon* icon = entry.icon;
+        if (icon->Designing() || !icon->Visible()) continue;
+        icon->registered_ = false;
+        icon->NotifyShell(TTrayIcon::ShellAction::Add);
+    }
+}
+
+// ---- TTrayIcon
+
+TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
+{
+    if (TrayIconList.size() >= MaxTrayIcons) throw ENotifyIconError(NotifyIconErrorText);
+    trayId_ = TrayIconList.empty() ? 1 : std::stoi(TrayIconList.back().id) + 1;
+    if (!Designing()) {
+        icon_.OnChange = [this] { RefreshTray(); };
+        if (!CallbackWindow) {
+            TComponent* windowOwner = owner ? owner : Application;
+            CallbackWindow = new TCallbackWindow(windowOwner);
+            CallbackWindow->SetParent(dynamic_cast<TWinControl*>(owner));
+        }
+        NOTIFYICONDATAW data{};
+        data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+        data.uCallbackMessage = WM_TRAYNOTIFY;
+        data.uID = static_cast<UINT>(trayId_);
+        notifyData_ = data;
+    }
+    TrayIconList.push_back({text::IntToStr(trayId_), this});
+}
+
+TTrayIcon::~TTrayIcon()
+{
+    if (!Designing() && registered_) NotifyShell(ShellAction::Delete);
+    std::erase_if(TrayIconList, [this](const TTrayIconEntry& e) { return e.icon == this; });
+    if (CallbackWindow) CallbackWindow->IconDestroyed(this);
+}
+
+HICON TTrayIcon::CurrentIconHandle()
+{
+    if (!icon_.Empty()) return icon_.Handle();
+    if (auto* form = dynamic_cast<TForm*>(Owner()); form && !form->Icon().Empty()) return form->Icon().Handle();
+    return Application ? Application->Icon().Handle() : nullptr;
+}
+
+void TTrayIcon::NotifyShell(ShellAction action)
+{
+    NOTIFYICONDATAW& data = *notifyData_;
+    data.hIcon = CurrentIconHandle();
+    const std::wstring tip = text::ToWide(text::WithoutCutCharacter(tipHelp_));
+    lstrcpynW(data.szTip, tip.c_str(), ARRAYSIZE(data.szTip));
+    data.uFlags = tipHelp_.empty() ? NIF_MESSAGE | NIF_ICON : NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    switch (action) {
+    case ShellAction::Add:
+        if (!visible_) return;
+        data.hWnd = CallbackWindow->Handle();
+        if (!ShellNotifyIcon(NIM_ADD, &data)) throw ENotifyIconError(NotifyIconErrorText);
+        registered_ = true;
+        break;
+    case ShellAction::Modify:
+        if (!ShellNotifyIcon(NIM_MODIFY, &data)) throw ENotifyIconError(NotifyIconErrorText);
+        break;
+    case ShellAction::Delete:
+        ShellNotifyIcon(NIM_DELETE, &data);
+        registered_ = false;
+        break;
+    }
+}
+
+void TTrayIcon::RefreshTray()
+{
+    if (registered_) NotifyShell(ShellAction::Modify);
+}
+
+void TTrayIcon::SetVisible(bool visible)
+{
+    if (visible == visible_) return;
+    visible_ = visible && CurrentIconHandle();
+    if (Designing() || Loading()) return;
+    if (visible_)
+        NotifyShell(ShellAction::Add);
+    else if (registered_)
+        NotifyShell(ShellAction::Delete);
+}
+
+void TTrayIcon::SetTipHelp(std::string_view tip)
+{
+    const std::string_view cut = tip.substr(0, 62);
+    if (cut == tipHelp_) return;
+    tipHelp_ = std::string(cut);
+    if (!Designing()) RefreshTray();
+}
+
+void TTrayIcon::SetIcon(const TIcon* icon)
+{
+    if (icon == &icon_) return;
+    icon_.Assign(icon);
+}
+
+void TTrayIcon::SetEnabled(bool enabled)
+{
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    if (!enabled) ClickPending = false;
+}
+
+void TTrayIcon::SetAnimateRate(int rate)
+{
+    if (rate == animateRate_) return;
+    animateRate_ = rate < 100 ? 100 : rate;
+}
+
+void TTrayIcon::SetAnimateIcons(TImageList* list)
+{
+    animateIcons_ = list;
+    if (list) list->FreeNotification(this);
+}
+
+void TTrayIcon::SetLBPopupMenu(TPopupMenu* menu)
+{
+    lbPopupMenu_ = menu;
+    if (menu) menu->FreeNotification(this);
+}
+
+void TTrayIcon::SetRBPopupMenu(TPopupMenu* menu)
+{
+    rbPopupMenu_ = menu;
+    if (menu) menu->FreeNotification(this);
+}
+
+void TTrayIcon::Notification(TComponent* removed)
+{
+    TComponent::Notification(removed);
+    if (dynamic_cast<TPopupMenu*>(removed)) {
+        if (lbPopupMenu_ == removed) lbPopupMenu_ = nullptr;
+        if (rbPopupMenu_ == removed) rbPopupMenu_ = nullptr;
+    }
+    if (dynamic_cast<TImageList*>(removed) && animateIcons_ == removed) animateIcons_ = nullptr;
+}
+
+void TTrayIcon::ReadState(TReader& reader, const TObjectDesc& desc)
+{
+    if (!tipCleared_) {
+        tipCleared_ = true;
+        SetTipHelp("");
+    }
+    TComponent::ReadState(reader, desc);
+}
+
+void TTrayIcon::Loaded()
+{
+    tipCleared_ = false;
+    if (!Designing()) NotifyShell(ShellAction::Add);
+    TComponent::Loaded();
+}
+
+bool TTrayIcon::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "AnimateIcons")
+        reader.Reference(value, [this](TComponent* c) { SetAnimateIcons(dynamic_cast<TImageList*>(c)); });
+    else if (name == "AnimateRate") SetAnimateRate(value.AsInt());
+    else if (name == "AutoPopup") SetAutoPopup(value.AsBool());
+    else if (name == "Enabled") SetEnabled(value.AsBool());
+    else if (name == "Icon") {
+        const std::string& id = value.AsIdentifier();
+        TIcon stored;
+        stored.LoadFromResource(GetModuleHandleW(nullptr), std::wstring(id.begin(), id.end()).c_str(),
+                                GetSystemMetrics(SM_CXSMICON));
+        SetIcon(&stored);
+    } else if (name == "LBPopupMenu")
+        reader.Reference(value, [this](TComponent* c) { SetLBPopupMenu(dynamic_cast<TPopupMenu*>(c)); });
+    else if (name == "RBPopupMenu")
+        reader.Reference(value, [this](TComponent* c) { SetRBPopupMenu(dynamic_cast<TPopupMenu*>(c)); });
+    else if (name == "TipHelp") SetTipHelp(value.AsString());
+    else if (name == "Visible") SetVisible(value.AsBool());
+    else if (name == "OnClick") OnClick = reader.Method<TNotifyEvent>(value);
+    else if (name == "OnDblClick") OnDblClick = reader.Method<TNotifyEvent>(value);
+    else if (name == "OnMouseDown") OnMouseDown = reader.Method<TMouseEvent>(value);
+    else if (name == "OnMouseMove") OnMouseMove = reader.Method<TMouseMoveEvent>(value);
+    else if (name == "OnMouseUp") OnMouseUp = reader.Method<TMouseEvent>(value);
+    else return TComponent::SetProperty(name, value, reader);
+    return true;
+}

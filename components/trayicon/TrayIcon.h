@@ -1,0 +1,134 @@
+#pragma once
+// A notification-area icon: it registers itself with the shell and turns the
+// shell's callback messages into popup menus and mouse events, telling a
+// single click from a double click.
+#include "framework/Exception.h"
+#include "framework/Icon.h"
+#include "framework/Thread.h"
+#include "framework/WinControl.h"
+
+#include <shellapi.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class TImageList;
+class TPopupMenu;
+class TTrayIcon;
+
+class ENotifyIconError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 200;
+inline constexpr int MaxTrayIcons = 100;
+inline constexpr char NotifyIconErrorText[] = "タスクトレイにアイコンを登録できません。";
+
+// Waits for a possible second click, then hands its completion to the
+// user-interface thread.
+class TSingleClick : public TThread {
+public:
+    explicit TSingleClick(std::function<void(TThread*)> completion);
+
+protected:
+    void Execute() override;
+};
+
+// The hidden window that the shell reports mouse activity to, shared by all icons.
+class TCallbackWindow : public TWinControl {
+public:
+    static constexpr const char* ClassName = "TCallbackWindow";
+    explicit TCallbackWindow(TComponent* owner);
+    ~TCallbackWindow() override;
+
+    TTrayIcon* CurrentIcon = nullptr;
+    void SingleClickDone(TThread* sender);
+    void IconDestroyed(TTrayIcon* icon);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void WndProc(TMessage& message) override;
+
+private:
+    void TrayNotify(WPARAM id, LPARAM mouseMessage);
+    void ShowPopup(TTrayIcon& icon, TPopupMenu& menu, POINT at);
+    void SingleClickStep(TTrayIcon& icon);
+    void TaskbarCreated();
+
+    std::vector<TThread*> pending_;
+    int taskbarHook_ = 0;
+};
+
+class TTrayIcon : public TComponent {
+public:
+    static constexpr const char* ClassName = "TTrayIcon";
+
+    explicit TTrayIcon(TComponent* owner);
+    ~TTrayIcon() override;
+
+    TImageList* AnimateIcons() const { return animateIcons_; }
+    void SetAnimateIcons(TImageList* list);
+    int AnimateRate() const { return animateRate_; }
+    void SetAnimateRate(int rate);
+    bool AutoPopup() const { return autoPopup_; }
+    void SetAutoPopup(bool autoPopup) { autoPopup_ = autoPopup; }
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    TIcon& Icon() { return icon_; }
+    void SetIcon(const TIcon* icon);
+    TPopupMenu* LBPopupMenu() const { return lbPopupMenu_; }
+    void SetLBPopupMenu(TPopupMenu* menu);
+    TPopupMenu* RBPopupMenu() const { return rbPopupMenu_; }
+    void SetRBPopupMenu(TPopupMenu* menu);
+    // In code page 932; at most 62 bytes are kept.
+    const std::string& TipHelp() const { return tipHelp_; }
+    void SetTipHelp(std::string_view tip);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+
+    int TrayId() const { return trayId_; }
+    bool Registered() const { return registered_; }
+    bool ClickPending = false;
+
+    void ReadState(TReader& reader, const TObjectDesc& desc) override;
+    bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
+    void Loaded() override;
+    void Notification(TComponent* removed) override;
+
+private:
+    friend class TCallbackWindow;
+    enum class ShellAction { Add, Modify, Delete };
+    void NotifyShell(ShellAction action);
+    void RefreshTray();
+    HICON CurrentIconHandle();
+
+    TImageList* animateIcons_ = nullptr;
+    int animateRate_ = 500;
+    bool autoPopup_ = true;
+    bool enabled_ = true;
+    TIcon icon_;
+    TPopupMenu* lbPopupMenu_ = nullptr;
+    TPopupMenu* rbPopupMenu_ = nullptr;
+    std::string tipHelp_ = "TipHelp";
+    bool visible_ = false;
+    int trayId_ = 0;
+    bool registered_ = false;
+    std::optional<NOTIFYICONDATAW> notifyData_;
+    bool tipCleared_ = false;
+};
+
+// One entry per existing icon, in creation order: the identifier in decimal and the icon.
+struct TTrayIconEntry {
+    std::string id;
+    TTrayIcon* icon;
+};
+extern std::vector<TTrayIconEntry> TrayIconList;
+extern TCallbackWindow* CallbackWindow;

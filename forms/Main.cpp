@@ -1,0 +1,135 @@
+#include "forms/Main.h"
+
+#include "app/CommandLine.h"
+#include "app/Lifecycle.h"
+#include "app/cm_lullwick.h"
+#include "components/trayicon/TrayIcon.h"
+#include "forms/MainDescription.h"
+#include "forms/SetTimeout.h"
+#include "framework/Application.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "framework/Text.h"
+
+TFormMain* FormMain = nullptr;
+const char* const TFormMain::Description = MainDescription;
+
+namespace {
+const char* StateWord(bool active) { return active ? "有効" : "無効"; }
+} // namespace
+
+void TFormMain::DeclareBindings(TBindings& b)
+{
+    b.Field("TrayIcon", TrayIcon);
+    b.Field("PanelVersion", PanelVersion);
+    b.Field("ImageIcon", ImageIcon);
+    b.Field("LabelTitle", LabelTitle);
+    b.Field("Label3", Label3);
+    b.Field("LabelCopyright", LabelCopyright);
+    b.Field("LabelVersion", LabelVersion);
+    b.Field("ButtonClose", ButtonClose);
+    b.Field("PopupMenu", PopupMenu);
+    b.Field("ppExit", ppExit);
+    b.Field("ppSplit1", ppSplit1);
+    b.Field("ppSplit2", ppSplit2);
+    b.Field("ppVersion", ppVersion);
+    b.Field("ppHelp", ppHelp);
+    b.Field("ppStatus", ppStatus);
+    b.Field("ppTimeout", ppTimeout);
+    b.Field("ppExecute", ppExecute);
+    b.Method("FormCreate", this, &TFormMain::FormCreate);
+    b.Method("FormClose", this, &TFormMain::FormClose);
+    b.Method("FormDestroy", this, &TFormMain::FormDestroy);
+    b.Method("ButtonCloseClick", this, &TFormMain::ButtonCloseClick);
+    b.Method("ppExitClick", this, &TFormMain::ppExitClick);
+    b.Method("ppVersionClick", this, &TFormMain::ppVersionClick);
+    b.Method("PopupMenuPopup", this, &TFormMain::PopupMenuPopup);
+    b.Method("ppExecuteClick", this, &TFormMain::ppExecuteClick);
+    b.Method("ppStatusClick", this, &TFormMain::ppStatusClick);
+    b.Method("TrayIconMouseMove", this, &TFormMain::TrayIconMouseMove);
+    b.Method("ppTimeoutClick", this, &TFormMain::ppTimeoutClick);
+    b.Method("ppHelpClick", this, &TFormMain::ppHelpClick);
+}
+
+void TFormMain::FormCreate(TComponent*)
+{
+    RunCommandLine(SplitParameters(GetCommandLineW()));
+    TrayIcon->SetVisible(true);
+    SavedScreenSaverActive = GetScreenSaverActive();
+    SetScreenSaverActive(false);
+    UpdateStatusCaption();
+    UpdateTimeoutCaption();
+    HideMainWindow();
+}
+
+void TFormMain::FormDestroy(TComponent*) { RestoreAtExit(SavedScreenSaverActive, ppExit->Tag() != 0); }
+
+void TFormMain::FormClose(TComponent*, TCloseAction& Action)
+{
+    // Only the close box hides the window; every other close request ends the program.
+    POINT p{};
+    GetCursorPos(&p);
+    const LPARAM packed = MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
+    if (SendMessageW(Handle(), WM_NCHITTEST, 0, packed) == HTCLOSE) {
+        Action = TCloseAction::caNone;
+        Hide();
+    }
+}
+
+void TFormMain::ButtonCloseClick(TComponent*) { HideMainWindow(); }
+
+void TFormMain::ppExitClick(TComponent*) { Close(); }
+
+void TFormMain::ppVersionClick(TComponent*) { Show(); }
+
+void TFormMain::PopupMenuPopup(TComponent*)
+{
+    UpdateStatusCaption();
+    UpdateTimeoutCaption();
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    ppExit->SetCaption(shift ? "無効状態で終了" : "終了");
+    ppExit->SetTag(shift ? 1 : 0);
+}
+
+void TFormMain::ppExecuteClick(TComponent*)
+{
+    Sleep(1000);
+    SetScreenSaverActive(true);
+    ExecuteScreenSaver();
+}
+
+void TFormMain::ppStatusClick(TComponent*)
+{
+    SetScreenSaverActive(!GetScreenSaverActive());
+    UpdateStatusCaption();
+}
+
+void TFormMain::TrayIconMouseMove(TComponent*, TShiftState, int, int)
+{
+    TrayIcon->SetTipHelp(std::string("Lullwick ＜現在の状態：") + StateWord(GetScreenSaverActive()) + "＞");
+}
+
+void TFormMain::ppTimeoutClick(TComponent*)
+{
+    FormSetTimeout->Show();
+    UpdateTimeoutCaption();
+}
+
+void TFormMain::ppHelpClick(TComponent*) { Application->HelpCommand(HELP_FINDER, 0); }
+
+void TFormMain::HideMainWindow()
+{
+    Application->SetShowMainForm(false);
+    ShowWindow(Application->Handle(), SW_HIDE);
+    Hide();
+}
+
+void TFormMain::UpdateStatusCaption()
+{
+    ppStatus->SetCaption(std::string("＜現在の状態\t：　") + StateWord(GetScreenSaverActive()) + "＞");
+}
+
+void TFormMain::UpdateTimeoutCaption()
+{
+    ppTimeout->SetCaption("＜現在の待ち時間\t：　" + text::IntToStr(GetScreenSaverTimeout()) + "分＞ ...");
+}

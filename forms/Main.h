@@ -1,0 +1,65 @@
+#pragma once
+// The main form: tray controller and version window.
+#include "framework/Form.h"
+
+#include <optional>
+
+class TButton;
+class TImage;
+class TLabel;
+class TMenuItem;
+class TPanel;
+class TPopupMenu;
+class TTrayIcon;
+
+class TFormMain : public TForm {
+public:
+    static constexpr const char* ClassName = "TFormMain";
+    static const char* const Description;
+
+    explicit TFormMain(TComponent* owner) : TForm(owner) {}
+
+    TTrayIcon* TrayIcon = nullptr;
+    TPanel* PanelVersion = nullptr;
+    TImage* ImageIcon = nullptr;
+    TLabel* LabelTitle = nullptr;
+    TLabel* Label3 = nullptr;
+    TLabel* LabelCopyright = nullptr;
+    TLabel* LabelVersion = nullptr;
+    TButton* ButtonClose = nullptr;
+    TPopupMenu* PopupMenu = nullptr;
+    TMenuItem* ppExit = nullptr;
+    TMenuItem* ppSplit1 = nullptr;
+    TMenuItem* ppSplit2 = nullptr;
+    TMenuItem* ppVersion = nullptr;
+    TMenuItem* ppHelp = nullptr;
+    TMenuItem* ppStatus = nullptr;
+    TMenuItem* ppTimeout = nullptr;
+    TMenuItem* ppExecute = nullptr;
+
+    void FormCreate(TComponent* Sender);
+    void FormClose(TComponent* Sender, TCloseAction& Action);
+    void FormDestroy(TComponent* Sender);
+    void ButtonCloseClick(TComponent* Sender);
+    void ppExitClick(TComponent* Sender);
+    void ppVersionClick(TComponent* Sender);
+    void PopupMenuPopup(TComponent* Sender);
+    void ppExecuteClick(TComponent* Sender);
+    void ppStatusClick(TComponent* Sender);
+    void TrayIconMouseMove(TComponent* Sender, TShiftState Shift, int X, int Y);
+    void ppTimeoutClick(TComponent* Sender);
+    void ppHelpClick(TComponent* Sender);
+
+protected:
+    void DeclareBindings(TBindings& b) override;
+
+private:
+    void HideMainWindow();
+    void UpdateStatusCaption();
+    void UpdateTimeoutCaption();
+
+    // The state found at start; empty when start-up never switched the screen saver off.
+    std::optional<bool> SavedScreenSaverActive;
+};
+
+extern TFormMain* FormMain;

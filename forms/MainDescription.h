@@ -1,0 +1,142 @@
+#pragma once
+// The stored description of the main form, at 96 pixels per inch.
+inline constexpr char MainDescription[] = R"(
+object FormMain: TFormMain
+  Left = 192
+  Top = 107
+  BorderStyle = bsDialog
+  Caption = 'Lullwick'
+  ClientHeight = 208
+  ClientWidth = 274
+  Color = clBtnFace
+  Font.Charset = SHIFTJIS_CHARSET
+  Font.Color = clWindowText
+  Font.Height = -12
+  Font.Name = 'ＭＳ Ｐゴシック'
+  Font.Style = []
+  Position = poScreenCenter
+  ShowHint = True
+  OnClose = FormClose
+  OnCreate = FormCreate
+  OnDestroy = FormDestroy
+  PixelsPerInch = 96
+  TextHeight = 12
+  object TrayIcon: TTrayIcon
+    Icon = MAINICON
+    RBPopupMenu = PopupMenu
+    TipHelp = 'TipHelp'
+    OnClick = ppVersionClick
+    OnDblClick = ppExecuteClick
+    OnMouseMove = TrayIconMouseMove
+  end
+  object PanelVersion: TPanel
+    Left = 8
+    Top = 8
+    Width = 257
+    Height = 161
+    BevelInner = bvRaised
+    BevelOuter = bvLowered
+    TabOrder = 0
+    object ImageIcon: TImage
+      Left = 112
+      Top = 88
+      Width = 32
+      Height = 32
+      AutoSize = True
+      Picture.Icon = MAINICON
+    end
+    object LabelTitle: TLabel
+      Left = 8
+      Top = 24
+      Width = 241
+      Height = 25
+      Alignment = taCenter
+      AutoSize = False
+      Caption = 'Lullwick'
+      Font.Charset = SHIFTJIS_CHARSET
+      Font.Color = clWindowText
+      Font.Height = -16
+      Font.Name = 'ＭＳ Ｐゴシック'
+      Font.Style = [fsBold]
+      ParentFont = False
+    end
+    object Label3: TLabel
+      Left = 8
+      Top = 64
+      Width = 241
+      Height = 12
+      Alignment = taCenter
+      AutoSize = False
+      Caption = 'for Windows98/NT/2000'
+    end
+    object LabelCopyright: TLabel
+      Left = 8
+      Top = 136
+      Width = 241
+      Height = 12
+      Alignment = taCenter
+      AutoSize = False
+      Caption = 'Copyright (C) 2026 Lullwick Project'
+    end
+    object LabelVersion: TLabel
+      Left = 8
+      Top = 40
+      Width = 241
+      Height = 17
+      Alignment = taCenter
+      AutoSize = False
+      Caption = 'Ver.1.00'
+      Font.Charset = SHIFTJIS_CHARSET
+      Font.Color = clWindowText
+      Font.Height = -16
+      Font.Name = 'ＭＳ Ｐゴシック'
+      Font.Style = [fsBold]
+      ParentFont = False
+    end
+  end
+  object ButtonClose: TButton
+    Left = 192
+    Top = 176
+    Width = 75
+    Height = 25
+    Cancel = True
+    Caption = '閉じる'
+    TabOrder = 1
+    OnClick = ButtonCloseClick
+  end
+  object PopupMenu: TPopupMenu
+    AutoHotkeys = maManual
+    OnPopup = PopupMenuPopup
+    object ppStatus: TMenuItem
+      Caption = '＜現在の状態　：　？？＞'
+      OnClick = ppStatusClick
+    end
+    object ppTimeout: TMenuItem
+      Caption = '＜待ち時間　：　??分＞ ...'
+      OnClick = ppTimeoutClick
+    end
+    object ppExecute: TMenuItem
+      Caption = 'スクリーンセーバー起動'
+      OnClick = ppExecuteClick
+    end
+    object ppSplit1: TMenuItem
+      Caption = '-'
+    end
+    object ppVersion: TMenuItem
+      Caption = 'バージョン情報 ...'
+      OnClick = ppVersionClick
+    end
+    object ppHelp: TMenuItem
+      Caption = 'ヘルプ'
+      OnClick = ppHelpClick
+    end
+    object ppSplit2: TMenuItem
+      Caption = '-'
+    end
+    object ppExit: TMenuItem
+      Caption = '終了'
+      OnClick = ppExitClick
+    end
+  end
+end
+)";

@@ -1,0 +1,207 @@
+#include "framework/Application.h"
+
+#include "framework/Exception.h"
+#include "framework/Form.h"
+#include "framework/MessageBox.h"
+#include "framework/Text.h"
+#include "framework/Thread.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+TApplication* Application = nullptr;
+
+namespace {
+
+constexpr UINT WM_THREAD_DONE = WM_APP + 1;
+constexpr wchar_t ApplicationClass[] = L"Lullwick.TApplication";
+constexpr wchar_t ThreadWindowClass[] = L"Lullwick.TThreadWindow";
+
+BOOL OpenHelpViewer(HWND owner, const wchar_t* file, UINT command, ULONG_PTR data)
+{
+    return WinHelpW(owner, file, command, data);
+}
+
+HWND CreateHiddenWindow(const wchar_t* className, DWORD style, HWND parent, WNDPROC proc, void* self)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!GetClassInfoExW(instance, className, &wc)) {
+        wc.lpfnWndProc = proc;
+        wc.hInstance = instance;
+        wc.lpszClassName = className;
+        RegisterClassExW(&wc);
+    }
+    HWND hwnd = CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
+    if (!hwnd) throw Exception("application window could not be created");
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    return hwnd;
+}
+
+std::wstring CurrentExceptionText()
+{
+    try {
+        throw;
+    } catch (const Exception& e) {
+        return text::ToWide(e.Message());
+    } catch (const std::exception& e) {
+        return text::ToWide(e.what());
+    } catch (...) {
+        return L"Unknown error";
+    }
+}
+
+} // namespace
+
+HelpViewerFn HelpViewer = OpenHelpViewer;
+
+TApplication::TApplication() : TComponent(nullptr)
+{
+    handle_ = CreateHiddenWindow(ApplicationClass, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, nullptr,
+                                 &WindowProc, this);
+    threadWindow_ = CreateHiddenWindow(ThreadWindowClass, 0, HWND_MESSAGE, &WindowProc, this);
+    icon_.LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", GetSystemMetrics(SM_CXICON));
+    Application = this;
+}
+
+TApplication::~TApplication()
+{
+    DestroyForms();
+    // Threads still waiting end at once; their completions are not run.
+    for (TThread* thread : std::exchange(threads_, {})) {
+        const std::unique_ptr<TThread> waiting(thread);
+        waiting->Terminate();
+        waiting->WaitFor();
+    }
+    DestroyWindow(threadWindow_);
+    DestroyWindow(handle_);
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::SetTitle(std::string title)
+{
+    title_ = std::move(title);
+    SetWindowTextW(handle_, text::ToWide(title_).c_str());
+}
+
+void TApplication::Run()
+{
+    if (showMainForm_ && mainForm_) mainForm_->SetVisible(true);
+    MSG msg;
+    while (!terminated_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        ProcessMessage(msg);
+    }
+    terminated_ = true;
+}
+
+bool TApplication::ProcessMessage(MSG& msg)
+{
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return false;
+    }
+    if (!TWinControl::IsKeyMessage(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::HandleException()
+{
+    ShowMessageBox(CurrentExceptionText(), text::ToWide(title_), MB_OK | MB_ICONERROR);
+}
+
+void TApplication::DestroyForms()
+{
+    DestroyComponents();
+    mainForm_ = nullptr;
+}
+
+void TApplication::EndSession()
+{
+    if (!endingSession_) {
+        endingSession_ = true;
+        DestroyForms();
+    }
+    ExitProcess(0);
+}
+
+bool TApplication::HelpCommand(UINT command, ULONG_PTR data)
+{
+    HWND owner = mainForm_ ? mainForm_->Handle() : handle_;
+    return HelpViewer(owner, helpFile_.c_str(), command, data) != FALSE;
+}
+
+int TApplication::HookMainWindow(MessageHook hook)
+{
+    hooks_.emplace_back(nextHook_, std::move(hook));
+    return nextHook_++;
+}
+
+void TApplication::UnhookMainWindow(int id)
+{
+    std::erase_if(hooks_, [id](const auto& h) { return h.first == id; });
+}
+
+void TApplication::ThreadStarted(TThread* thread) { threads_.push_back(thread); }
+
+void TApplication::PostThreadDone(TThread* thread)
+{
+    PostMessageW(threadWindow_, WM_THREAD_DONE, 0, reinterpret_cast<LPARAM>(thread));
+}
+
+void TApplication::ThreadDone(TThread* thread)
+{
+    const auto it = std::find(threads_.begin(), threads_.end(), thread);
+    if (it == threads_.end()) return;
+    threads_.erase(it);
+    const std::unique_ptr<TThread> finished(thread);
+    finished->WaitFor();
+    finished->RunCompletion();
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    try {
+        if (hwnd == self->threadWindow_) {
+            if (msg == WM_THREAD_DONE) {
+                self->ThreadDone(reinterpret_cast<TThread*>(lParam));
+                return 0;
+            }
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+        for (const auto& hook : std::vector(self->hooks_))
+            if (hook.second(msg, wParam, lParam)) return 0;
+        switch (msg) {
+        case WM_CLOSE:
+            if (self->mainForm_) self->mainForm_->Close();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) self->EndSession();
+            return 0;
+        default:
+            break;
+        }
+    } catch (...) {
+        self->HandleException();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}

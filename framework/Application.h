@@ -1,0 +1,91 @@
+#pragma once
+// The application object: its own hidden top-level window, the forms it owns,
+// the message loop and the handler for errors that leave an event handler.
+#include "framework/Component.h"
+#include "framework/Icon.h"
+
+#include <windows.h>
+
+#include <string>
+#include <functional>
+#include <vector>
+
+class TForm;
+class TThread;
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    void Initialize() {}
+    // Creates a form, reads its description and runs its OnCreate; the first
+    // form created becomes the main form.
+    template <class T>
+    void CreateForm(T*& reference)
+    {
+        reference = new T(this);
+        reference->Load(T::Description);
+        if (!mainForm_) mainForm_ = reference;
+    }
+    // Shows the main form unless ShowMainForm is false, then handles messages
+    // until the application is told to end.
+    void Run();
+    // Asks the message loop to end (posts a quit message).
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Handles every message already waiting, then returns.
+    void ProcessMessages();
+    // Reports the exception being handled in an error box titled with Title.
+    void HandleException();
+    // Destroys the forms (their OnDestroy runs), as at the end of the process.
+    void DestroyForms();
+    // The session ends: finish as a normal exit would, then end the process.
+    [[noreturn]] void EndSession();
+
+    HWND Handle() const { return handle_; }
+    TForm* MainForm() const { return mainForm_; }
+    bool ShowMainForm() const { return showMainForm_; }
+    void SetShowMainForm(bool show) { showMainForm_ = show; }
+    const std::string& Title() const { return title_; }
+    void SetTitle(std::string title);
+    const std::wstring& HelpFile() const { return helpFile_; }
+    void SetHelpFile(std::wstring helpFile) { helpFile_ = std::move(helpFile); }
+    bool HelpCommand(UINT command, ULONG_PTR data);
+    TIcon& Icon() { return icon_; }
+
+    // Runs `hook` for every message the application window receives before it
+    // handles the message itself; a hook that returns true uses it up.
+    using MessageHook = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam)>;
+    int HookMainWindow(MessageHook hook);
+    void UnhookMainWindow(int id);
+
+    // Threads hand their completion to the user-interface thread through here.
+    void ThreadStarted(TThread* thread);
+    void PostThreadDone(TThread* thread);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool ProcessMessage(MSG& msg);
+    void ThreadDone(TThread* thread);
+
+    HWND handle_ = nullptr;
+    HWND threadWindow_ = nullptr;
+    TForm* mainForm_ = nullptr;
+    bool showMainForm_ = true;
+    bool terminated_ = false;
+    bool endingSession_ = false;
+    std::string title_;
+    std::wstring helpFile_;
+    TIcon icon_;
+    std::vector<std::pair<int, MessageHook>> hooks_;
+    int nextHook_ = 1;
+    std::vector<TThread*> threads_;
+};
+
+// The one application object of the process; its owner is the program entry.
+extern TApplication* Application;
+
+// Opens the help viewer; tests replace it.
+using HelpViewerFn = BOOL (*)(HWND owner, const wchar_t* file, UINT command, ULONG_PTR data);
+extern HelpViewerFn HelpViewer;

@@ -1,0 +1,70 @@
+#pragma once
+// Components: an owner destroys what it owns, in reverse order of creation, and
+// components that refer to each other are told when one of them goes.
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TReader;
+struct TObjectDesc;
+
+class TComponent {
+public:
+    static constexpr const char* ClassName = "TComponent";
+
+    explicit TComponent(TComponent* owner);
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+    virtual ~TComponent();
+
+    TComponent* Owner() const { return owner_; }
+    const std::vector<TComponent*>& Components() const { return components_; }
+    TComponent* FindComponent(std::string_view name) const;
+
+    const std::string& Name() const { return name_; }
+    void SetName(std::string name) { name_ = std::move(name); }
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
+
+    // Asks to be told (Notification) when `other` is destroyed; works both ways.
+    void FreeNotification(TComponent* other);
+    void RemoveFreeNotification(TComponent* other);
+    // Told that `removed` is being destroyed; the base passes it on to owned components.
+    virtual void Notification(TComponent* removed);
+
+    bool Loading() const { return loading_; }
+    bool Designing() const { return designing_; }
+    bool Destroying() const { return destroying_; }
+    void SetDesigning(bool designing);
+    void SetLoading(bool loading) { loading_ = loading; }
+
+    // Reads this component's stored properties, in their stored order.
+    virtual void ReadState(TReader& reader, const TObjectDesc& desc);
+    // One stored property; false when this class does not publish it.
+    virtual bool SetProperty(std::string_view name, const struct TValue& value, TReader& reader);
+    // The end-of-loading hook, once all stored properties are in place.
+    virtual void Loaded() { loading_ = false; }
+    // Places a component read inside this one's description (a control in its
+    // parent, an item in its menu).
+    virtual void SetParentComponent(TComponent*) {}
+    // Runs before destruction starts, while the whole object is still intact.
+    virtual void BeforeDestruction() {}
+
+protected:
+    void DestroyComponents();
+
+private:
+    void Detach(TComponent* child);
+
+    TComponent* owner_;
+    std::vector<TComponent*> components_;
+    std::vector<TComponent*> freeLinks_;
+    std::string name_;
+    int tag_ = 0;
+    bool loading_ = false;
+    bool designing_ = false;
+    bool destroying_ = false;
+};
+
+// Destroys a component as its owner would: BeforeDestruction, then delete.
+void Free(TComponent* component);

@@ -1,0 +1,39 @@
+#pragma once
+#include "framework/Handles.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+struct TValue;
+
+// A logical font; the native font is made when first asked for.
+class TFont {
+public:
+    TFont();
+
+    const std::string& Name() const { return name_; } // code page 932
+    int Height() const { return height_; }            // negative: character height in pixels
+    int Charset() const { return charset_; }
+    bool Bold() const { return bold_; }
+
+    void SetName(std::string name);
+    void SetHeight(int height);
+    void SetCharset(int charset);
+    void SetBold(bool bold);
+    void Assign(const TFont& other);
+    // "Name", "Height", "Charset", "Color", "Style" of a stored description.
+    bool SetProperty(std::string_view name, const TValue& value);
+
+    HFONT Handle() const;
+    std::function<void()> OnChange;
+
+private:
+    void Changed();
+
+    std::string name_;
+    int height_;
+    int charset_;
+    bool bold_ = false;
+    mutable UniqueFont handle_;
+};

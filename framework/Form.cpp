@@ -1,0 +1,303 @@
+#include "framework/Form.h"
+
+#include "framework/Application.h"
+#include "framework/StdCtrls.h"
+#include "framework/Text.h"
+
+#include <algorithm>
+
+int ScreenPixelsPerInch()
+{
+    const ScreenDC dc;
+    return GetDeviceCaps(dc.get(), LOGPIXELSY);
+}
+
+TForm::TForm(TComponent* owner) : TWinControl(owner)
+{
+    visible_ = false;
+    Font().SetName("ＭＳ Ｐゴシック");
+}
+
+void TForm::Load(std::string_view description)
+{
+    TBindings bindings;
+    DeclareBindings(bindings);
+    TReader reader(*this, bindings);
+    reader.ReadRoot(ParseDescription(description));
+    if (OnCreate) {
+        try {
+            OnCreate(this);
+        } catch (...) {
+            Application->HandleException();
+        }
+    }
+}
+
+void TForm::Loaded()
+{
+    TWinControl::Loaded();
+    if (const int dpi = ScreenPixelsPerInch(); dpi != pixelsPerInch_) {
+        ScaleBy(dpi, pixelsPerInch_);
+        pixelsPerInch_ = dpi;
+    }
+}
+
+void TForm::ScaleBy(int m, int d)
+{
+    Font().SetHeight(MulDiv(Font().Height(), m, d));
+    clientWidth_ = MulDiv(clientWidth_, m, d);
+    clientHeight_ = MulDiv(clientHeight_, m, d);
+    ApplyClientSize();
+    for (TWinControl* child : Controls()) child->ScaleBy(m, d);
+}
+
+void TForm::BeforeDestruction()
+{
+    if (OnDestroy) {
+        try {
+            OnDestroy(this);
+        } catch (...) {
+            Application->HandleException();
+        }
+    }
+}
+
+void TForm::Notification(TComponent* removed)
+{
+    TWinControl::Notification(removed);
+    if (removed == activeControl_) activeControl_ = nullptr;
+}
+
+DWORD TForm::Style() const
+{
+    return borderStyle_ == TFormBorderStyle::bsDialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN
+                                                      : WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+}
+
+DWORD TForm::ExStyle() const
+{
+    return borderStyle_ == TFormBorderStyle::bsDialog ? WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE : WS_EX_WINDOWEDGE;
+}
+
+void TForm::SetClientSize(int width, int height)
+{
+    clientWidth_ = width;
+    clientHeight_ = height;
+    ApplyClientSize();
+}
+
+void TForm::ApplyClientSize()
+{
+    RECT r{0, 0, clientWidth_, clientHeight_};
+    AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
+    SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+void TForm::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.Style = Style();
+    params.ExStyle = ExStyle();
+    params.WndParent = Application->Handle();
+}
+
+void TForm::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    // The frame of this system may differ from the computed one: keep the client size.
+    RECT client;
+    GetClientRect(Handle(), &client);
+    if (client.right != clientWidth_ || client.bottom != clientHeight_)
+        SetBounds(Left(), Top(), Width() + clientWidth_ - client.right, Height() + clientHeight_ - client.bottom);
+}
+
+void TForm::Show()
+{
+    SetVisible(true);
+    SetForegroundWindow(Handle());
+    BringWindowToTop(Handle());
+}
+
+void TForm::SetVisible(bool visible)
+{
+    if (visible == visible_) return;
+    visible_ = visible;
+    if (!visible) {
+        if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+        return;
+    }
+    if (!positioned_ && position_ == TPosition::poScreenCenter) {
+        RECT work;
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        SetBounds(work.left + (work.right - work.left - Width()) / 2, work.top + (work.bottom - work.top - Height()) / 2,
+                  Width(), Height());
+    }
+    positioned_ = true;
+    if (OnShow) OnShow(this);
+    UpdateShowing();
+    ShowWindow(Handle(), SW_SHOW);
+}
+
+void TForm::Close()
+{
+    TCloseAction action = TCloseAction::caHide;
+    if (OnClose) OnClose(this, action);
+    if (action == TCloseAction::caNone) return;
+    if (Application->MainForm() == this)
+        Application->Terminate();
+    else if (action == TCloseAction::caHide)
+        Hide();
+    else if (action == TCloseAction::caMinimize)
+        ShowWindow(Handle(), SW_MINIMIZE);
+}
+
+void TForm::FocusControl(TWinControl* control)
+{
+    activeControl_ = control;
+    if (Visible() && HandleAllocated() && control->CanFocus()) ::SetFocus(control->Handle());
+}
+
+void TForm::FocusChanged(TWinControl* control)
+{
+    activeControl_ = control;
+    auto* focusedButton = dynamic_cast<TButton*>(control);
+    for (TButton* b : Buttons()) b->SetActive(b == focusedButton || (!focusedButton && b->Default()));
+}
+
+std::vector<TButton*> TForm::Buttons()
+{
+    std::vector<TButton*> buttons;
+    for (TComponent* c : Components())
+        if (auto* b = dynamic_cast<TButton*>(c)) buttons.push_back(b);
+    return buttons;
+}
+
+std::vector<TWinControl*> TForm::TabOrderList()
+{
+    std::vector<TWinControl*> list;
+    auto visit = [&list](auto& self, TWinControl* parent) -> void {
+        std::vector<TWinControl*> children = parent->Controls();
+        std::stable_sort(children.begin(), children.end(),
+                         [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
+        for (TWinControl* c : children) {
+            if (c->TabStop() && c->CanFocus()) list.push_back(c);
+            self(self, c);
+        }
+    };
+    visit(visit, this);
+    return list;
+}
+
+void TForm::SelectNext(TWinControl* current, bool forward)
+{
+    const std::vector<TWinControl*> list = TabOrderList();
+    if (list.empty()) return;
+    const auto it = std::find(list.begin(), list.end(), current);
+    size_t i = it == list.end() ? (forward ? list.size() - 1 : 0) : static_cast<size_t>(it - list.begin());
+    i = forward ? (i + 1) % list.size() : (i + list.size() - 1) % list.size();
+    list[i]->SetFocus();
+}
+
+bool TForm::DialogKey(TWinControl* focused, WORD key)
+{
+    if (GetKeyState(VK_MENU) < 0 || GetKeyState(VK_CONTROL) < 0) return false;
+    const LRESULT code = focused == this ? 0 : SendMessageW(focused->Handle(), WM_GETDLGCODE, 0, 0);
+    switch (key) {
+    case VK_TAB:
+        if (code & DLGC_WANTTAB) return false;
+        SelectNext(focused, GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+        if (code & DLGC_WANTARROWS) return false;
+        SelectNext(focused, key == VK_RIGHT || key == VK_DOWN);
+        return true;
+    case VK_RETURN:
+    case VK_ESCAPE: {
+        if (code & DLGC_WANTALLKEYS) return false;
+        auto* focusedButton = dynamic_cast<TButton*>(focused);
+        for (TButton* b : Buttons()) {
+            const bool pressed = key == VK_ESCAPE ? b->Cancel()
+                                                  : (b == focusedButton || (!focusedButton && b->Default()));
+            if (pressed && b->CanFocus()) {
+                b->Click();
+                return true;
+            }
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+bool TForm::DialogChar(wchar_t ch)
+{
+    const auto upper = static_cast<wchar_t>(
+        reinterpret_cast<UINT_PTR>(CharUpperW(reinterpret_cast<wchar_t*>(static_cast<UINT_PTR>(ch)))));
+    for (TComponent* c : Components()) {
+        auto* label = dynamic_cast<TLabel*>(c);
+        if (!label || !label->FocusControl() || label->Accelerator() != upper) continue;
+        if (!label->FocusControl()->CanFocus()) continue;
+        label->FocusControl()->SetFocus();
+        return true;
+    }
+    return false;
+}
+
+void TForm::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_CLOSE:
+        Close();
+        return;
+    case WM_ACTIVATE:
+        if (LOWORD(m.WParam) == WA_INACTIVE) {
+            if (TWinControl* focused = FromHandle(GetFocus()); focused && focused->ParentForm() == this)
+                activeControl_ = focused;
+        } else {
+            TWinControl* target = activeControl_;
+            if (!target || !target->CanFocus()) {
+                const auto list = TabOrderList();
+                target = list.empty() ? nullptr : list.front();
+            }
+            if (target) {
+                ::SetFocus(target->Handle());
+                return;
+            }
+        }
+        break;
+    case WM_QUERYENDSESSION:
+        m.Result = TRUE;
+        return;
+    case WM_ENDSESSION:
+        if (m.WParam) Application->EndSession();
+        return;
+    default:
+        break;
+    }
+    TWinControl::WndProc(m);
+}
+
+bool TForm::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "Caption") SetText(value.AsString());
+    else if (name == "BorderStyle")
+        borderStyle_ = value.AsIdentifier() == "bsDialog" ? TFormBorderStyle::bsDialog : TFormBorderStyle::bsSizeable;
+    else if (name == "ClientWidth") SetClientSize(value.AsInt(), clientHeight_);
+    else if (name == "ClientHeight") SetClientSize(clientWidth_, value.AsInt());
+    else if (name == "Position")
+        position_ = value.AsIdentifier() == "poScreenCenter" ? TPosition::poScreenCenter : TPosition::poDesigned;
+    else if (name == "KeyPreview") SetKeyPreview(value.AsBool());
+    else if (name == "PixelsPerInch") pixelsPerInch_ = value.AsInt();
+    else if (name == "Color" || name == "ShowHint" || name == "TextHeight") return true; // system colours, no hints
+    else if (name == "OnCreate") OnCreate = reader.Method<TNotifyEvent>(value);
+    else if (name == "OnDestroy") OnDestroy = reader.Method<TNotifyEvent>(value);
+    else if (name == "OnShow") OnShow = reader.Method<TNotifyEvent>(value);
+    else if (name == "OnClose") OnClose = reader.Method<TCloseEvent>(value);
+    else if (name == "OnKeyPress") OnKeyPress = reader.Method<TKeyPressEvent>(value);
+    else return TWinControl::SetProperty(name, value, reader);
+    return true;
+}

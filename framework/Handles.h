@@ -1,0 +1,56 @@
+#pragma once
+// Move-only owners of native handles: each is released exactly once.
+#include <windows.h>
+
+#include <utility>
+
+template <class Handle, auto Release, Handle Null = Handle{}>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle h) : handle_(h) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
+        reset(other.release());
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    Handle get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Null; }
+    Handle release() { return std::exchange(handle_, Null); }
+    void reset(Handle h = Null)
+    {
+        if (handle_ != Null) Release(handle_);
+        handle_ = h;
+    }
+
+private:
+    Handle handle_ = Null;
+};
+
+inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
+inline void DeleteGdiObject(HGDIOBJ h) { DeleteObject(h); }
+inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
+inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
+
+using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
+using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
+using UniqueIcon = UniqueHandle<HICON, DestroyIconHandle>;
+using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
+
+// A screen device context, released on scope exit.
+class ScreenDC {
+public:
+    ScreenDC() : dc_(GetDC(nullptr)) {}
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+    ~ScreenDC() { ReleaseDC(nullptr, dc_); }
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};

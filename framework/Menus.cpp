@@ -1,0 +1,81 @@
+#include "framework/Menus.h"
+
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "framework/Handles.h"
+#include "framework/Reader.h"
+#include "framework/Text.h"
+
+#include <algorithm>
+
+namespace {
+
+UINT TrackPlatformMenu(HMENU menu, int x, int y, HWND owner)
+{
+    return static_cast<UINT>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner,
+                                              nullptr));
+}
+
+} // namespace
+
+TrackMenuFn TrackMenu = TrackPlatformMenu;
+
+TMenuItem::~TMenuItem()
+{
+    if (menu_) std::erase(menu_->items_, this);
+}
+
+void TMenuItem::Click()
+{
+    if (OnClick) OnClick(this);
+}
+
+void TMenuItem::SetParentComponent(TComponent* parent)
+{
+    if (auto* menu = dynamic_cast<TPopupMenu*>(parent)) menu->Add(this);
+}
+
+bool TMenuItem::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "Caption") SetCaption(value.AsString());
+    else if (name == "OnClick") OnClick = reader.Method<TNotifyEvent>(value);
+    else return TComponent::SetProperty(name, value, reader);
+    return true;
+}
+
+TPopupMenu::~TPopupMenu()
+{
+    for (TMenuItem* item : items_) item->menu_ = nullptr;
+}
+
+void TPopupMenu::Add(TMenuItem* item)
+{
+    if (item->menu_) std::erase(item->menu_->items_, item);
+    item->menu_ = this;
+    items_.push_back(item);
+}
+
+void TPopupMenu::Popup(int x, int y)
+{
+    if (OnPopup) OnPopup(this);
+    UniqueMenu menu(CreatePopupMenu());
+    for (size_t i = 0; i < items_.size(); ++i) {
+        const std::string& caption = items_[i]->caption_;
+        if (caption == "-")
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu.get(), MF_STRING, i + 1, text::ToWide(caption).c_str());
+    }
+    HWND owner = Application->Handle();
+    if (auto* form = dynamic_cast<TForm*>(Owner())) owner = form->Handle();
+    const UINT chosen = TrackMenu(menu.get(), x, y, owner);
+    if (chosen >= 1 && chosen <= items_.size()) items_[chosen - 1]->Click();
+}
+
+bool TPopupMenu::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "AutoHotkeys") value.AsIdentifier(); // captions are shown as stored, no letters added
+    else if (name == "OnPopup") OnPopup = reader.Method<TNotifyEvent>(value);
+    else return TComponent::SetProperty(name, value, reader);
+    return true;
+}

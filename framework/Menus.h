@@ -1,0 +1,55 @@
+#pragma once
+#include "framework/Component.h"
+#include "framework/Events.h"
+
+#include <string>
+#include <vector>
+
+class TPopupMenu;
+
+class TMenuItem : public TComponent {
+public:
+    static constexpr const char* ClassName = "TMenuItem";
+    explicit TMenuItem(TComponent* owner) : TComponent(owner) {}
+    ~TMenuItem() override;
+
+    // In code page 932; "-" makes a separator line, a TAB starts the second column.
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(std::string caption) { caption_ = std::move(caption); }
+    void Click();
+
+    bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
+    void SetParentComponent(TComponent* parent) override;
+
+    TNotifyEvent OnClick;
+
+private:
+    friend class TPopupMenu;
+    std::string caption_;
+    TPopupMenu* menu_ = nullptr;
+};
+
+class TPopupMenu : public TComponent {
+public:
+    static constexpr const char* ClassName = "TPopupMenu";
+    explicit TPopupMenu(TComponent* owner) : TComponent(owner) {}
+    ~TPopupMenu() override;
+
+    const std::vector<TMenuItem*>& Items() const { return items_; }
+    void Add(TMenuItem* item);
+    // Raises OnPopup, shows the menu at the screen point and returns when it has
+    // closed, after the chosen item's OnClick.
+    void Popup(int x, int y);
+
+    bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
+
+    TNotifyEvent OnPopup;
+
+private:
+    friend class TMenuItem;
+    std::vector<TMenuItem*> items_;
+};
+
+// Shows a native menu and returns the chosen command (0: none); tests replace it.
+using TrackMenuFn = UINT (*)(HMENU menu, int x, int y, HWND owner);
+extern TrackMenuFn TrackMenu;

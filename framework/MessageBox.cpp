@@ -1,0 +1,12 @@
+#include "framework/MessageBox.h"
+
+namespace {
+
+int ShowPlatformMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style)
+{
+    return MessageBoxW(owner, text.c_str(), caption.c_str(), style);
+}
+
+} // namespace
+
+MessageBoxFn ShowMessageBoxHandler = ShowPlatformMessageBox;

@@ -1,0 +1,163 @@
+#include "framework/StdCtrls.h"
+
+#include "framework/Reader.h"
+#include "framework/Text.h"
+
+#include <cwctype>
+
+namespace {
+
+TPanelBevel ReadBevel(const TValue& value)
+{
+    const std::string& v = value.AsIdentifier();
+    return v == "bvLowered" ? TPanelBevel::bvLowered : v == "bvRaised" ? TPanelBevel::bvRaised : TPanelBevel::bvNone;
+}
+
+void DrawBevel(HDC dc, RECT& r, TPanelBevel bevel)
+{
+    if (bevel == TPanelBevel::bvNone) return;
+    DrawEdge(dc, &r, bevel == TPanelBevel::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+}
+
+} // namespace
+
+void TLabel::SetFocusControl(TWinControl* control)
+{
+    focusControl_ = control;
+    if (control) control->FreeNotification(this);
+}
+
+wchar_t TLabel::Accelerator() const
+{
+    const std::wstring caption = text::ToWide(Text());
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != L'&') continue;
+        if (caption[i + 1] != L'&') return static_cast<wchar_t>(std::towupper(caption[i + 1]));
+        ++i;
+    }
+    return 0;
+}
+
+void TLabel::Notification(TComponent* removed)
+{
+    TWinControl::Notification(removed);
+    if (removed == focusControl_) focusControl_ = nullptr;
+}
+
+void TLabel::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, L"STATIC");
+    params.Style |= alignment_ == TAlignment::taCenter        ? SS_CENTER
+                    : alignment_ == TAlignment::taRightJustify ? SS_RIGHT
+                                                                : SS_LEFT;
+    if (layout_ == TTextLayout::tlCenter) params.Style |= SS_CENTERIMAGE;
+}
+
+bool TLabel::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "Caption") SetText(value.AsString());
+    else if (name == "Alignment")
+        alignment_ = value.AsIdentifier() == "taCenter"         ? TAlignment::taCenter
+                     : value.AsIdentifier() == "taRightJustify" ? TAlignment::taRightJustify
+                                                                : TAlignment::taLeftJustify;
+    else if (name == "Layout")
+        layout_ = value.AsIdentifier() == "tlCenter" ? TTextLayout::tlCenter : TTextLayout::tlTop;
+    else if (name == "AutoSize") value.AsBool(); // stored sizes already fit the text
+    else if (name == "FocusControl")
+        reader.Reference(value, [this](TComponent* c) { SetFocusControl(dynamic_cast<TWinControl*>(c)); });
+    else return TWinControl::SetProperty(name, value, reader);
+    return true;
+}
+
+TButton::TButton(TComponent* owner) : TWinControl(owner) { SetTabStop(true); }
+
+void TButton::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, L"BUTTON");
+    params.Style |= default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    active_ = default_;
+}
+
+void TButton::SetActive(bool active)
+{
+    if (active == active_ || !HandleAllocated()) return;
+    active_ = active;
+    SendMessageW(Handle(), BM_SETSTYLE, active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void TButton::Click()
+{
+    if (OnClick) OnClick(this);
+}
+
+void TButton::Command(WORD code)
+{
+    if (code == BN_CLICKED) Click();
+}
+
+bool TButton::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "Caption") SetText(value.AsString());
+    else if (name == "Default") SetDefault(value.AsBool());
+    else if (name == "Cancel") SetCancel(value.AsBool());
+    else if (name == "OnClick") OnClick = reader.Method<TNotifyEvent>(value);
+    else return TWinControl::SetProperty(name, value, reader);
+    return true;
+}
+
+void TPanel::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.Style |= WS_CLIPCHILDREN;
+}
+
+void TPanel::WndProc(TMessage& m)
+{
+    if (m.Msg == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        RECT r;
+        GetClientRect(Handle(), &r);
+        DrawBevel(dc, r, bevelOuter_);
+        DrawBevel(dc, r, bevelInner_);
+        EndPaint(Handle(), &ps);
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+bool TPanel::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "BevelInner") bevelInner_ = ReadBevel(value);
+    else if (name == "BevelOuter") bevelOuter_ = ReadBevel(value);
+    else if (name == "Caption") SetText(value.AsString());
+    else return TWinControl::SetProperty(name, value, reader);
+    return true;
+}
+
+void TImage::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    CreateSubClass(params, L"STATIC");
+    params.Style |= SS_ICON | SS_REALSIZEIMAGE;
+}
+
+void TImage::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    // Loaded at the control's own size, so the picture stays sharp at any scale.
+    if (!resource_.empty()) picture_.LoadFromResource(GetModuleHandleW(nullptr), resource_.c_str(), Width());
+    SendMessageW(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(picture_.Handle()), 0);
+}
+
+bool TImage::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "Picture.Icon") {
+        const std::string& id = value.AsIdentifier();
+        resource_.assign(id.begin(), id.end());
+    } else if (name == "AutoSize") value.AsBool();
+    else return TWinControl::SetProperty(name, value, reader);
+    return true;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// A worker thread whose completion handler runs on the user-interface thread,
+// also inside modal loops and popup menus; the application frees it afterwards.
+#include "framework/Handles.h"
+
+#include <functional>
+
+class TThread {
+public:
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+    virtual ~TThread() = default;
+
+    // Asks the body to end early; its waits return at once.
+    void Terminate() { SetEvent(terminate_.get()); }
+    void WaitFor() const { WaitForSingleObject(thread_.get(), INFINITE); }
+
+    // Runs on the user-interface thread after the body has ended.
+    std::function<void(TThread* sender)> OnTerminate;
+    void RunCompletion();
+
+protected:
+    TThread();
+    // Starts the body; the completion handler must be bound before it can end.
+    void Start();
+    virtual void Execute() = 0;
+    // Waits up to `milliseconds`; false when told to terminate first.
+    bool Wait(DWORD milliseconds) const;
+
+private:
+    static DWORD WINAPI Entry(void* self);
+
+    UniqueKernelHandle terminate_;
+    UniqueKernelHandle thread_;
+};

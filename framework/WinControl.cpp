@@ -1,0 +1,404 @@
+#include "framework/WinControl.h"
+
+#include "framework/Application.h"
+#include "framework/Exception.h"
+#include "framework/Form.h"
+#include "framework/Reader.h"
+#include "framework/Text.h"
+
+#include <algorithm>
+#include <map>
+#include <typeinfo>
+#include <utility>
+
+namespace {
+
+// The control whose window is being created: it receives the first message.
+TWinControl* creatingControl = nullptr;
+
+std::map<std::wstring, WNDPROC>& ClassProcedures()
+{
+    static std::map<std::wstring, WNDPROC> procedures;
+    return procedures;
+}
+
+WNDPROC RegisterWindowClass(const TCreateParams& params, WNDPROC frameworkProc)
+{
+    auto& procedures = ClassProcedures();
+    if (const auto it = procedures.find(params.WinClassName); it != procedures.end()) return it->second;
+    WNDCLASSEXW wc = params.WindowClass;
+    const WNDPROC systemProc = wc.lpfnWndProc ? wc.lpfnWndProc : DefWindowProcW;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = frameworkProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = params.WinClassName.c_str();
+    wc.lpszMenuName = nullptr;
+    if (!RegisterClassExW(&wc)) throw Exception("window class could not be registered");
+    procedures.emplace(params.WinClassName, systemProc);
+    return systemProc;
+}
+
+} // namespace
+
+TShiftState KeyboardShiftState()
+{
+    TShiftState s = 0;
+    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
+}
+
+TWinControl::TWinControl(TComponent* owner) : TComponent(owner)
+{
+    font_.OnChange = [this] {
+        parentFont_ = false;
+        ApplyFont();
+    };
+}
+
+TWinControl::~TWinControl()
+{
+    if (handle_) DestroyWindow(handle_);
+    for (TWinControl* child : controls_) child->parent_ = nullptr;
+    if (parent_) std::erase(parent_->controls_, this);
+}
+
+void TWinControl::SetParent(TWinControl* parent)
+{
+    if (parent == parent_) return;
+    if (parent_) std::erase(parent_->controls_, this);
+    parent_ = parent;
+    if (parent_) {
+        tabOrder_ = static_cast<int>(parent_->controls_.size());
+        parent_->controls_.push_back(this);
+        if (handle_) ::SetParent(handle_, parent_->Handle());
+        ApplyFont();
+    }
+}
+
+TForm* TWinControl::ParentForm()
+{
+    TWinControl* c = this;
+    while (c->parent_) c = c->parent_;
+    return dynamic_cast<TForm*>(c);
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height)
+{
+    if (left == left_ && top == top_ && width == width_ && height == height_) return;
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    if (handle_) SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int TWinControl::ClientWidth()
+{
+    RECT r;
+    GetClientRect(Handle(), &r);
+    return r.right;
+}
+
+int TWinControl::ClientHeight()
+{
+    RECT r;
+    GetClientRect(Handle(), &r);
+    return r.bottom;
+}
+
+void TWinControl::ScaleBy(int m, int d)
+{
+    SetBounds(MulDiv(left_, m, d), MulDiv(top_, m, d), MulDiv(width_, m, d), MulDiv(height_, m, d));
+    if (!parentFont_) {
+        font_.SetHeight(MulDiv(font_.Height(), m, d));
+        parentFont_ = false;
+    }
+    for (TWinControl* child : controls_) child->ScaleBy(m, d);
+}
+
+void TWinControl::UpdateBoundsFromWindow()
+{
+    RECT r;
+    GetWindowRect(handle_, &r);
+    if (parent_ && parent_->handle_) MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&r), 2);
+    left_ = r.left;
+    top_ = r.top;
+    width_ = r.right - r.left;
+    height_ = r.bottom - r.top;
+}
+
+void TWinControl::SetVisible(bool visible)
+{
+    if (visible == visible_) return;
+    visible_ = visible;
+    if (visible_ && parent_ && parent_->Showing()) UpdateShowing();
+    if (handle_) ShowWindow(handle_, visible_ ? SW_SHOWNA : SW_HIDE);
+}
+
+bool TWinControl::Showing() const
+{
+    for (const TWinControl* c = this; c; c = c->parent_)
+        if (!c->visible_) return false;
+    return true;
+}
+
+void TWinControl::UpdateShowing()
+{
+    HandleNeeded();
+    for (TWinControl* child : controls_)
+        if (child->visible_) child->UpdateShowing();
+}
+
+void TWinControl::SetEnabled(bool enabled)
+{
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    if (handle_) EnableWindow(handle_, enabled);
+}
+
+std::string TWinControl::Text() const
+{
+    if (!handle_) return text_;
+    const int n = GetWindowTextLengthW(handle_);
+    std::wstring wide(static_cast<size_t>(n) + 1, L'\0');
+    wide.resize(static_cast<size_t>(GetWindowTextW(handle_, wide.data(), n + 1)));
+    return text::FromWide(wide);
+}
+
+void TWinControl::SetText(std::string_view text)
+{
+    if (text == Text()) return;
+    if (handle_) {
+        settingText_ = true;
+        SetWindowTextW(handle_, text::ToWide(text).c_str());
+        settingText_ = false;
+    } else {
+        text_ = std::string(text);
+    }
+    TextChanged();
+}
+
+const TFont& TWinControl::EffectiveFont() const
+{
+    return parentFont_ && parent_ ? parent_->EffectiveFont() : font_;
+}
+
+void TWinControl::SetParentFont(bool parentFont)
+{
+    parentFont_ = parentFont;
+    ApplyFont();
+}
+
+void TWinControl::ApplyFont()
+{
+    if (handle_) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(EffectiveFont().Handle()), TRUE);
+    for (TWinControl* child : controls_)
+        if (child->parentFont_) child->ApplyFont();
+}
+
+HWND TWinControl::Handle()
+{
+    if (!handle_) CreateWnd();
+    return handle_;
+}
+
+void TWinControl::CreateParams(TCreateParams& params)
+{
+    params.Caption = text::ToWide(text_);
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) | (tabStop_ ? WS_TABSTOP : 0) |
+                   (enabled_ ? 0 : WS_DISABLED);
+    params.X = left_;
+    params.Y = top_;
+    params.Width = width_;
+    params.Height = height_;
+    params.WindowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    params.WindowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    params.WindowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    const std::string type = typeid(*this).name();
+    params.WinClassName = L"Lullwick." + std::wstring(type.begin(), type.end());
+}
+
+void TWinControl::CreateSubClass(TCreateParams& params, const wchar_t* systemClass)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (!GetClassInfoExW(nullptr, systemClass, &wc)) throw Exception("system window class missing");
+    params.WindowClass = wc;
+}
+
+void TWinControl::CreateWnd()
+{
+    TCreateParams params;
+    CreateParams(params);
+    HWND parentWindow = parent_ ? parent_->Handle() : params.WndParent;
+    if (handle_) return; // the parent's creation may have made this one already
+    defWndProc_ = RegisterWindowClass(params, StaticWndProc);
+    creatingControl = this;
+    HWND hwnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
+                                params.X, params.Y, params.Width, params.Height, parentWindow, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    creatingControl = nullptr;
+    if (!hwnd) throw Exception("window could not be created");
+    text_.clear();
+    UpdateBoundsFromWindow();
+    ApplyFont();
+}
+
+LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self && creatingControl) {
+        self = std::exchange(creatingControl, nullptr);
+        self->handle_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    TMessage message{msg, wParam, lParam, 0};
+    try {
+        self->WndProc(message);
+    } catch (...) {
+        if (Application) Application->HandleException();
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->handle_ = nullptr;
+    }
+    return message.Result;
+}
+
+void TWinControl::DefaultHandler(TMessage& m)
+{
+    m.Result = CallWindowProcW(defWndProc_, handle_, m.Msg, m.WParam, m.LParam);
+}
+
+void TWinControl::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_COMMAND:
+        if (m.LParam)
+            if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(m.LParam))) {
+                child->Command(HIWORD(m.WParam));
+                return;
+            }
+        break;
+    case WM_WINDOWPOSCHANGED:
+        DefaultHandler(m);
+        UpdateBoundsFromWindow();
+        return;
+    case WM_SETFOCUS:
+        if (TForm* form = ParentForm(); form && form != this) form->FocusChanged(this);
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        WORD key = static_cast<WORD>(m.WParam);
+        if (DoKeyDown(key, KeyboardShiftState())) return;
+        m.WParam = key;
+        break;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (OnKeyUp) {
+            WORD key = static_cast<WORD>(m.WParam);
+            OnKeyUp(this, key, KeyboardShiftState());
+            if (key == 0) return;
+        }
+        break;
+    case WM_CHAR: {
+        wchar_t key = static_cast<wchar_t>(m.WParam);
+        if (DoKeyPress(key)) return;
+        m.WParam = key;
+        break;
+    }
+    default:
+        break;
+    }
+    DefaultHandler(m);
+}
+
+bool TWinControl::DoKeyDown(WORD& key, TShiftState shift)
+{
+    if (TForm* form = ParentForm(); form && form != this && form->KeyPreview()) {
+        form->KeyDown(key, shift);
+        if (key == 0) return true;
+    }
+    KeyDown(key, shift);
+    return key == 0;
+}
+
+bool TWinControl::DoKeyPress(wchar_t& key)
+{
+    if (TForm* form = ParentForm(); form && form != this && form->KeyPreview()) {
+        form->KeyPress(key);
+        if (key == 0) return true;
+    }
+    KeyPress(key);
+    return key == 0;
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift)
+{
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyPress(wchar_t& key)
+{
+    if (OnKeyPress) OnKeyPress(this, key);
+}
+
+bool TWinControl::CanFocus() const
+{
+    for (const TWinControl* c = this; c; c = c->parent_)
+        if (!c->visible_ || !c->enabled_) return false;
+    return true;
+}
+
+void TWinControl::SetFocus()
+{
+    if (TForm* form = ParentForm(); form && form != this)
+        form->FocusControl(this);
+    else
+        ::SetFocus(Handle());
+}
+
+TWinControl* TWinControl::FromHandle(HWND hwnd)
+{
+    if (!hwnd || reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC)) != StaticWndProc) return nullptr;
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+bool TWinControl::IsKeyMessage(const MSG& msg)
+{
+    TWinControl* control = FromHandle(msg.hwnd);
+    if (!control) return false;
+    TForm* form = control->ParentForm();
+    if (!form) return false;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        return form->DialogKey(control, static_cast<WORD>(msg.wParam));
+    case WM_CHAR:
+        if (SendMessageW(msg.hwnd, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) return false;
+        return form->DialogChar(static_cast<wchar_t>(msg.wParam));
+    case WM_SYSCHAR:
+        return form->DialogChar(static_cast<wchar_t>(msg.wParam));
+    default:
+        return false;
+    }
+}
+
+bool TWinControl::SetProperty(std::string_view name, const TValue& value, TReader& reader)
+{
+    if (name == "Left") SetLeft(value.AsInt());
+    else if (name == "Top") SetTop(value.AsInt());
+    else if (name == "Width") SetWidth(value.AsInt());
+    else if (name == "Height") SetHeight(value.AsInt());
+    else if (name == "Visible") SetVisible(value.AsBool());
+    else if (name == "Enabled") SetEnabled(value.AsBool());
+    else if (name == "TabOrder") SetTabOrder(value.AsInt());
+    else if (name == "TabStop") SetTabStop(value.AsBool());
+    else if (name == "ParentFont") SetParentFont(value.AsBool());
+    else if (name.starts_with("Font.")) return font_.SetProperty(name.substr(5), value);
+    else return TComponent::SetProperty(name, value, reader);
+    return true;
+}

@@ -1,0 +1,139 @@
+#pragma once
+// Controls with a native window, created on demand.  The object behind a
+// window is kept in the window's user data from its first message on.
+#include "framework/Component.h"
+#include "framework/Events.h"
+#include "framework/Font.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct TMessage {
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+    LRESULT Result = 0;
+};
+
+struct TCreateParams {
+    std::wstring Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    WNDCLASSEXW WindowClass{};
+    std::wstring WinClassName;
+};
+
+class TForm;
+
+class TWinControl : public TComponent {
+public:
+    static constexpr const char* ClassName = "TWinControl";
+
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    TWinControl* Parent() const { return parent_; }
+    void SetParent(TWinControl* parent);
+    void SetParentComponent(TComponent* parent) override { SetParent(dynamic_cast<TWinControl*>(parent)); }
+    const std::vector<TWinControl*>& Controls() const { return controls_; }
+    TForm* ParentForm();
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetBounds(int left, int top, int width, int height);
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    int ClientWidth();
+    int ClientHeight();
+    // Scales position, size and own font by m/d, children included.
+    virtual void ScaleBy(int m, int d);
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    // Visible, and so are all parents up to a visible top-level window.
+    bool Showing() const;
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int tabOrder) { tabOrder_ = tabOrder; }
+
+    // The caption or text, in code page 932.
+    std::string Text() const;
+    void SetText(std::string_view text);
+
+    TFont& Font() { return font_; }
+    const TFont& EffectiveFont() const;
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool parentFont);
+
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    void HandleNeeded() { Handle(); }
+    LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam) { return SendMessageW(Handle(), msg, wParam, lParam); }
+
+    bool Focused() const { return handle_ && GetFocus() == handle_; }
+    virtual bool CanFocus() const;
+    void SetFocus();
+
+    bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
+
+    // The framework object behind a window of this program, or null.
+    static TWinControl* FromHandle(HWND hwnd);
+    // Keyboard navigation for a message about to be dispatched; true when used up.
+    static bool IsKeyMessage(const MSG& msg);
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+
+protected:
+    virtual void CreateParams(TCreateParams& params);
+    // Creates the native window; overrides do their part after the base's.
+    virtual void CreateWnd();
+    virtual void WndProc(TMessage& message);
+    void DefaultHandler(TMessage& message);
+    // Takes over a system window class: its procedure gets what the framework leaves.
+    static void CreateSubClass(TCreateParams& params, const wchar_t* systemClass);
+    // A WM_COMMAND notification about this control, passed on by its parent.
+    virtual void Command(WORD) {}
+    virtual void TextChanged() {}
+    bool SettingText() const { return settingText_; }
+    // Creates the windows of visible children once this one is on screen.
+    void UpdateShowing();
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyPress(wchar_t& key);
+    void ApplyFont();
+
+    bool visible_ = true;
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void UpdateBoundsFromWindow();
+    bool DoKeyDown(WORD& key, TShiftState shift);
+    bool DoKeyPress(wchar_t& key);
+
+    HWND handle_ = nullptr;
+    WNDPROC defWndProc_ = DefWindowProcW;
+    TWinControl* parent_ = nullptr;
+    std::vector<TWinControl*> controls_;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    bool enabled_ = true;
+    bool tabStop_ = false;
+    int tabOrder_ = 0;
+    std::string text_;
+    bool settingText_ = false;
+    TFont font_;
+    bool parentFont_ = true;
+};
+
+TShiftState KeyboardShiftState();

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds Lullwick and runs every test under Wine in a virtual display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh
+source scripts/wine-env.sh
+trap 'lullwick_stop_wine "$PWD/build/mingw"' EXIT
+ctest --preset mingw "$@"

@@ -1,0 +1,55 @@
+# Sourced by the scripts that run Windows programs under Wine.
+# lullwick_wine_env DIR: use DIR/wineprefix and a virtual X display of DIR's own,
+# creating both on first use.
+
+lullwick_start_xvfb() { # DIR -> sets DISPLAY
+  local dir=$1 pidfile=$1/xvfb.pid dispfile=$1/xvfb.display
+  if [[ -f $pidfile && -f $dispfile ]] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then
+    DISPLAY=:$(cat "$dispfile"); export DISPLAY; return
+  fi
+  local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
+  setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  echo $! >"$pidfile"
+  local num; read -r -t 20 num <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
+  rm -f "$fifo"
+  echo "$num" >"$dispfile"
+  DISPLAY=:$num; export DISPLAY
+}
+
+lullwick_prepare_prefix() { # creates the prefix once, with Japanese fonts mapped
+  [[ -f $WINEPREFIX/.lullwick-ready ]] && return
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  local reg; reg=$(mktemp --suffix=.reg)
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "MS PGothic" "ＭＳ Ｐゴシック" "ＭＳ ゴシック"; do
+      printf '"%s"="IPAPGothic"\r\n' "$face"
+    done
+    # Wine draws the window frames itself, so the close box is where the program expects it.
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n'
+  } | iconv -f UTF-8 -t UTF-16 >"$reg"
+  wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+  wineserver -w
+  rm -f "$reg"
+  touch "$WINEPREFIX/.lullwick-ready"
+}
+
+lullwick_wine_env() { # DIR
+  local dir=$1
+  mkdir -p "$dir"
+  export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  exec 9>"$dir/wine-env.lock"
+  flock 9
+  [[ ${LULLWICK_USE_DISPLAY:-} == 1 && -n ${DISPLAY:-} ]] || lullwick_start_xvfb "$dir"
+  lullwick_prepare_prefix
+  flock -u 9
+  exec 9>&-
+}
+
+lullwick_stop_wine() { # DIR: ends the prefix's wineserver and the display
+  local dir=$1
+  WINEPREFIX=$dir/wineprefix wineserver -k 2>/dev/null || true
+  if [[ -f $dir/xvfb.pid ]]; then kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true; rm -f "$dir/xvfb.pid"; fi
+}
