@@ -14,6 +14,8 @@ const char* StateWord(bool active) { return active ? "有効" : "無効"; }
 
 } // namespace
 
+CommandLineFn ProcessCommandLine = GetCommandLineW;
+
 const char OptionList[] = "【指定可能オプション】\r"
                           "\r"
                           "　　/?\t指定可能オプション表示\r"

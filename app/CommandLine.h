@@ -34,6 +34,10 @@ struct OptionJob {
 };
 OptionJob DecideOption(std::wstring_view parameter, bool active, int minutes);
 
+// The process command line; tests replace it.
+using CommandLineFn = LPWSTR(WINAPI*)();
+extern CommandLineFn ProcessCommandLine;
+
 // Carries out the parameters of this start, if any, and asks the application
 // to end; with no parameter it does nothing.
 void RunCommandLine(const std::vector<std::wstring>& parameters);

@@ -53,7 +53,7 @@ void TFormMain::DeclareBindings(TBindings& b)
 
 void TFormMain::FormCreate(TComponent*)
 {
-    RunCommandLine(SplitParameters(GetCommandLineW()));
+    RunCommandLine(SplitParameters(ProcessCommandLine()));
     TrayIcon->SetVisible(true);
     SavedScreenSaverActive = GetScreenSaverActive();
     SetScreenSaverActive(false);

@@ -70,8 +70,7 @@ void TForm::Notification(TComponent* removed)
 
 DWORD TForm::Style() const
 {
-    return borderStyle_ == TFormBorderStyle::bsDialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN
-                                                      : WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    return borderStyle_ == TFormBorderStyle::bsDialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
 }
 
 DWORD TForm::ExStyle() const

@@ -52,6 +52,16 @@ void TLabel::CreateParams(TCreateParams& params)
                     : alignment_ == TAlignment::taRightJustify ? SS_RIGHT
                                                                 : SS_LEFT;
     if (layout_ == TTextLayout::tlCenter) params.Style |= SS_CENTERIMAGE;
+    // Labels may overlap: each draws only its text over what lies beneath.
+    params.Style &= ~WS_CLIPSIBLINGS;
+    params.ExStyle |= WS_EX_TRANSPARENT;
+}
+
+bool TLabel::CtlColor(HDC dc, LRESULT& brush)
+{
+    SetBkMode(dc, TRANSPARENT);
+    brush = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    return true;
 }
 
 bool TLabel::SetProperty(std::string_view name, const TValue& value, TReader& reader)
@@ -105,12 +115,6 @@ bool TButton::SetProperty(std::string_view name, const TValue& value, TReader& r
     else if (name == "OnClick") OnClick = reader.Method<TNotifyEvent>(value);
     else return TWinControl::SetProperty(name, value, reader);
     return true;
-}
-
-void TPanel::CreateParams(TCreateParams& params)
-{
-    TWinControl::CreateParams(params);
-    params.Style |= WS_CLIPCHILDREN;
 }
 
 void TPanel::WndProc(TMessage& m)

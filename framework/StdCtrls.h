@@ -23,6 +23,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    bool CtlColor(HDC dc, LRESULT& brush) override;
 
 private:
     TAlignment alignment_ = TAlignment::taLeftJustify;
@@ -66,7 +67,6 @@ public:
     bool CanFocus() const override { return false; }
 
 protected:
-    void CreateParams(TCreateParams& params) override;
     void WndProc(TMessage& message) override;
 
 private:

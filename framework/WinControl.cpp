@@ -283,6 +283,13 @@ void TWinControl::WndProc(TMessage& m)
                 return;
             }
         break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(m.LParam));
+            child && child->CtlColor(reinterpret_cast<HDC>(m.WParam), m.Result))
+            return;
+        break;
     case WM_WINDOWPOSCHANGED:
         DefaultHandler(m);
         UpdateBoundsFromWindow();

@@ -107,6 +107,8 @@ protected:
     // A WM_COMMAND notification about this control, passed on by its parent.
     virtual void Command(WORD) {}
     virtual void TextChanged() {}
+    // WM_CTLCOLOR* about this control, passed on by its parent; true when answered.
+    virtual bool CtlColor(HDC, LRESULT&) { return false; }
     bool SettingText() const { return settingText_; }
     // Creates the windows of visible children once this one is on screen.
     void UpdateShowing();

@@ -1,0 +1,286 @@
+#include "framework/Application.h"
+#include "framework/Exception.h"
+#include "framework/Form.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "framework/Thread.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+std::vector<std::string> events;
+
+class TProbe : public TComponent {
+public:
+    static constexpr const char* ClassName = "TProbe";
+    explicit TProbe(TComponent* owner) : TComponent(owner) {}
+    ~TProbe() override { events.push_back("destroy " + Name()); }
+
+    TProbe* Other = nullptr;
+    void Notification(TComponent* removed) override
+    {
+        TComponent::Notification(removed);
+        if (removed == Other) {
+            events.push_back(Name() + " told " + removed->Name());
+            Other = nullptr;
+        }
+    }
+    bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override
+    {
+        if (name == "Other") {
+            reader.Reference(value, [this](TComponent* c) {
+                events.push_back(Name() + ".Other := " + c->Name());
+                Other = static_cast<TProbe*>(c);
+                Other->FreeNotification(this);
+            });
+            return true;
+        }
+        if (name == "Mark") {
+            events.push_back(Name() + ".Mark := " + value.AsString());
+            return true;
+        }
+        return TComponent::SetProperty(name, value, reader);
+    }
+    void Loaded() override
+    {
+        TComponent::Loaded();
+        events.push_back("loaded " + Name());
+    }
+};
+
+TProbe* Make(TComponent* owner, const std::string& name)
+{
+    auto* p = new TProbe(owner);
+    p->SetName(name);
+    return p;
+}
+
+TEST(Components, OwnerDestroysWhatItOwnsInReverseOrder)
+{
+    events.clear();
+    auto* owner = Make(nullptr, "owner");
+    Make(owner, "a");
+    Make(owner, "b");
+    Make(Make(owner, "c"), "c1");
+    Free(owner);
+    EXPECT_EQ(events, (std::vector<std::string>{"destroy owner", "destroy c", "destroy c1", "destroy b", "destroy a"}));
+}
+
+TEST(Components, ReferencesAreClearedWhenTheOtherGoesEitherWay)
+{
+    events.clear();
+    const std::unique_ptr<TProbe> a(Make(nullptr, "a"));
+    auto* b = Make(nullptr, "b");
+    a->Other = b;
+    b->FreeNotification(a.get());
+    Free(b);
+    EXPECT_EQ(a->Other, nullptr);
+    EXPECT_EQ(events, (std::vector<std::string>{"destroy b", "a told b"}));
+
+    auto* c = Make(nullptr, "c");
+    auto* d = Make(nullptr, "d");
+    c->Other = d;
+    d->FreeNotification(c);
+    Free(c); // d must not tell the destroyed c later
+    Free(d);
+    SUCCEED();
+}
+
+TEST(Components, ComponentsOfTheSameOwnerHearOfARemoval)
+{
+    events.clear();
+    const std::unique_ptr<TProbe> owner(Make(nullptr, "owner"));
+    auto* a = Make(owner.get(), "a");
+    auto* b = Make(owner.get(), "b");
+    a->Other = b;
+    Free(b);
+    EXPECT_EQ(a->Other, nullptr);
+    EXPECT_EQ(owner->FindComponent("b"), nullptr);
+    EXPECT_EQ(owner->FindComponent("a"), a);
+}
+
+class TProbeForm : public TForm {
+public:
+    static constexpr const char* ClassName = "TProbeForm";
+    explicit TProbeForm(TComponent* owner) : TForm(owner) {}
+    TProbe* First = nullptr;
+    TProbe* Second = nullptr;
+    TButton* Button = nullptr;
+    void ButtonClick(TComponent*) { ++clicks; }
+    void Create(TComponent*) { events.push_back("created"); }
+    int clicks = 0;
+
+protected:
+    void DeclareBindings(TBindings& b) override
+    {
+        b.Field("First", First);
+        b.Field("Second", Second);
+        b.Field("Button", Button);
+        b.Method("ButtonClick", this, &TProbeForm::ButtonClick);
+        b.Method("Create", this, &TProbeForm::Create);
+    }
+};
+
+constexpr char ProbeDescription[] = R"(
+object ProbeForm: TProbeForm
+  Caption = 'Probe'
+  ClientWidth = 200
+  ClientHeight = 100
+  OnCreate = Create
+  object First: TProbe
+    Other = Second
+    Mark = 'it''s first'
+  end
+  object Second: TProbe
+    Mark = 'second'
+  end
+  object Button: TButton
+    Left = 10
+    Top = 10
+    Width = 80
+    Height = 25
+    Caption = 'OK'
+    OnClick = ButtonClick
+  end
+end
+)";
+
+TEST(FormDescriptions, ReadInOrderWithReferencesResolvedBeforeLoading)
+{
+    events.clear();
+    auto* form = new TProbeForm(Application);
+    form->Load(ProbeDescription);
+    EXPECT_EQ(events, (std::vector<std::string>{"First.Mark := it's first", "Second.Mark := second",
+                                                "First.Other := Second", "loaded First", "loaded Second",
+                                                "created"}));
+    EXPECT_EQ(form->First->Other, form->Second);
+    EXPECT_EQ(form->Button->Text(), "OK");
+    EXPECT_EQ(form->Button->Parent(), form);
+    form->Button->Click();
+    EXPECT_EQ(form->clicks, 1);
+    Free(form);
+}
+
+TEST(FormDescriptions, MistakesAreReportedWithTheirPlace)
+{
+    try {
+        ParseDescription("object A: TA\n  Caption = 'open\nend\n");
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_NE(std::string(e.what()).find("unterminated string"), std::string::npos);
+    }
+    try {
+        ParseDescription("object A: TA\n  Left 5\nend\n");
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
+    }
+    auto* form = new TProbeForm(Application);
+    EXPECT_THROW(form->Load("object P: TProbeForm\n Bogus = 1\nend\n"), Exception);
+    Free(form);
+    form = new TProbeForm(Application);
+    EXPECT_THROW(form->Load("object P: TProbeForm\n object First: TButton\n end\nend\n"), Exception);
+    Free(form);
+}
+
+TEST(ExceptionHandler, ErrorInAnEventHandlerIsShownAndTheProgramRunsOn)
+{
+    MessageBoxRecorder boxes;
+    auto* form = new TProbeForm(Application);
+    form->Load(ProbeDescription);
+    int calls = 0;
+    form->Button->OnClick = [&calls](TComponent*) {
+        if (++calls == 1) throw Exception("壊れました");
+    };
+    SendMessageW(form->Button->Handle(), BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"壊れました");
+    EXPECT_EQ(boxes.Boxes()[0].caption, L"Lullwick");
+    EXPECT_EQ(boxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    SendMessageW(form->Button->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    Free(form);
+}
+
+TEST(ExceptionHandler, ErrorInOnCreateIsShownAndCreationGoesOn)
+{
+    MessageBoxRecorder boxes;
+    auto* form = new TProbeForm(Application);
+    form->OnCreate = [](TComponent*) { throw Exception("作成時エラー"); };
+    form->Load("object P: TProbeForm\n object Second: TProbe\n end\nend\n");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"作成時エラー");
+    EXPECT_NE(form->Second, nullptr);
+    Free(form);
+}
+
+TEST(Forms, ClosingAnOrdinaryFormHidesItAndTheCloseHandlerDecides)
+{
+    auto* form = new TProbeForm(Application);
+    form->Load(ProbeDescription);
+    form->Show();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    TCloseAction seen = TCloseAction::caNone;
+    form->OnClose = [&seen](TComponent*, TCloseAction& action) {
+        seen = action;
+        action = TCloseAction::caNone;
+    };
+    SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(seen, TCloseAction::caHide);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    form->OnClose = nullptr;
+    SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(TakeQuitMessage());
+    Free(form);
+}
+
+class TCountingThread : public TThread {
+public:
+    explicit TCountingThread(std::function<void(TThread*)> done, DWORD wait) : wait_(wait)
+    {
+        OnTerminate = std::move(done);
+        Start();
+    }
+
+protected:
+    void Execute() override { Wait(wait_); }
+
+private:
+    DWORD wait_;
+};
+
+TEST(Threads, CompletionRunsOnTheUserInterfaceThread)
+{
+    DWORD completedOn = 0;
+    new TCountingThread([&completedOn](TThread*) { completedOn = GetCurrentThreadId(); }, 20);
+    ASSERT_TRUE(PumpUntil([&] { return completedOn != 0; }, 5000));
+    EXPECT_EQ(completedOn, GetCurrentThreadId());
+}
+
+TEST(Threads, CompletionRunsInsideAPopupMenusLoop)
+{
+    // A menu's own message loop still hands over completions.
+    static bool completed = false;
+    completed = false;
+    new TCountingThread([](TThread*) { completed = true; }, 20);
+    TPopupMenu menu(nullptr);
+    const TrackMenuFn original = TrackMenu;
+    TrackMenu = [](HMENU, int, int, HWND) -> UINT {
+        MSG msg;
+        const auto end = GetTickCount64() + 5000;
+        while (!completed && GetTickCount64() < end)
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        return 0;
+    };
+    menu.Popup(0, 0);
+    TrackMenu = original;
+    EXPECT_TRUE(completed);
+}
+
+} // namespace

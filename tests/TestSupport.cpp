@@ -1,0 +1,82 @@
+#include "tests/TestSupport.h"
+
+#include "framework/Application.h"
+#include "framework/MessageBox.h"
+
+
+namespace {
+MessageBoxRecorder* activeRecorder = nullptr;
+}
+
+MessageBoxRecorder::MessageBoxRecorder()
+{
+    activeRecorder = this;
+    ShowMessageBoxHandler = Record;
+}
+
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    activeRecorder = nullptr;
+    ShowMessageBoxHandler = [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; };
+}
+
+int MessageBoxRecorder::Record(HWND, const std::wstring& text, const std::wstring& caption, UINT style)
+{
+    if (activeRecorder) activeRecorder->boxes_.push_back({text, caption, style});
+    return IDOK;
+}
+
+ScreenSaverSettingsGuard::ScreenSaverSettingsGuard()
+{
+    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active_, 0);
+    SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds_, 0);
+}
+
+ScreenSaverSettingsGuard::~ScreenSaverSettingsGuard()
+{
+    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, active_, nullptr, SPIF_UPDATEINIFILE);
+    SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(seconds_), nullptr, SPIF_UPDATEINIFILE);
+}
+
+void SetSaverSeconds(int seconds)
+{
+    SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(seconds), nullptr, SPIF_UPDATEINIFILE);
+}
+
+int SaverSeconds()
+{
+    INT seconds = -1;
+    SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0);
+    return seconds;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs)
+{
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    while (!done()) {
+        if (GetTickCount64() > end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        Application->ProcessMessages();
+    }
+    return true;
+}
+
+void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+bool TakeQuitMessage()
+{
+    MSG msg;
+    return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+}
+
+void SetShiftHeld(bool held)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = held ? 0x80 : 0;
+    keys[VK_LSHIFT] = held ? 0x80 : 0;
+    SetKeyboardState(keys);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Helpers shared by the in-process tests, which run under Wine against the
+// real platform in the build tree's own prefix.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Records every message box instead of showing it.
+class MessageBoxRecorder {
+public:
+    struct Box {
+        std::wstring text;
+        std::wstring caption;
+        UINT style;
+    };
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    const std::vector<Box>& Boxes() const { return boxes_; }
+    void Clear() { boxes_.clear(); }
+
+private:
+    static int Record(HWND, const std::wstring& text, const std::wstring& caption, UINT style);
+    std::vector<Box> boxes_;
+};
+
+// Keeps the user's screen-saver settings of the prefix as they were before the test.
+class ScreenSaverSettingsGuard {
+public:
+    ScreenSaverSettingsGuard();
+    ~ScreenSaverSettingsGuard();
+    ScreenSaverSettingsGuard(const ScreenSaverSettingsGuard&) = delete;
+    ScreenSaverSettingsGuard& operator=(const ScreenSaverSettingsGuard&) = delete;
+
+private:
+    BOOL active_ = FALSE;
+    INT seconds_ = 0;
+};
+
+void SetSaverSeconds(int seconds);
+int SaverSeconds();
+
+// Handles messages until `done` holds or the time is up; false on timeout.
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs);
+// Handles messages for the given time.
+void PumpFor(DWORD ms);
+// Takes a waiting quit message off the queue; true when there was one.
+bool TakeQuitMessage();
+// Sets the thread's view of the Shift key, as GetKeyState reports it.
+void SetShiftHeld(bool held);
