@@ -1,0 +1,148 @@
+"""Drives the real Lullwick.exe under Wine in the build tree's prefix and
+virtual display, as a person would: the tests' probe reads message boxes and
+settings, xdotool clicks the tray icon, and the prefix's registry shows the
+screen-saver setting before, during and after a run."""
+import os
+import subprocess
+import time
+import unittest
+from pathlib import Path
+
+BUILD = Path(os.environ.get('LULLWICK_BUILD', Path(__file__).resolve().parents[2] / 'build' / 'mingw'))
+SOURCE = Path(os.environ.get('LULLWICK_SOURCE', Path(__file__).resolve().parents[2]))
+WINE_RUN = str(SOURCE / 'cmake' / 'wine-run.sh')
+EXE = str(BUILD / 'Lullwick.exe')
+PROBE = str(BUILD / 'tests' / 'probe.exe')
+ARTIFACTS = BUILD / 'e2e-artifacts'
+
+
+def wine(*args, timeout=60):
+    """Runs a Windows program to its end; returns its exit code and output."""
+    done = subprocess.run([WINE_RUN, str(BUILD), *args], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                          timeout=timeout)
+    return done.returncode, done.stdout.decode('utf-8', 'replace')
+
+
+def probe(*args, timeout=60):
+    """The probe's answer: each line key=value; repeated keys collect in lists."""
+    _, out = wine(PROBE, *args, timeout=timeout)
+    facts = {}
+    for line in out.splitlines():
+        key, _, value = line.partition('=')
+        if key in facts:
+            facts[key] = facts[key] if isinstance(facts[key], list) else [facts[key]]
+            facts[key].append(value)
+        else:
+            facts[key] = value
+    return facts
+
+
+def unescape(text):
+    return (text.replace('\\r', '\r').replace('\\n', '\n').replace('\\t', '\t').replace('\\\\', '\\'))
+
+
+def saver():
+    """(active, timeout in seconds, registry flag) as the system holds them."""
+    f = probe('saver')
+    return int(f['active']), int(f['timeout']), f['registry']
+
+
+def set_saver(active, seconds=None):
+    args = ['set-saver', str(int(active))] + ([str(seconds)] if seconds is not None else [])
+    probe(*args)
+
+
+def display():
+    return ':' + (BUILD / 'xvfb.display').read_text().strip()
+
+
+def xdotool(*args):
+    env = dict(os.environ, DISPLAY=display())
+    return subprocess.run(['xdotool', *map(str, args)], env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
+
+
+def screenshot(name):
+    ARTIFACTS.mkdir(parents=True, exist_ok=True)
+    path = ARTIFACTS / name
+    subprocess.run(['import', '-window', 'root', str(path)], env=dict(os.environ, DISPLAY=display()), check=True,
+                   timeout=30)
+    return path
+
+
+def wait_for(condition, timeout, what):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError(f'timed out after {timeout} s waiting for {what}')
+
+
+class Lullwick:
+    """One run of the program; ended and reaped by stop()."""
+
+    def __init__(self, *args, command_line=None):
+        if command_line is not None:
+            # An exact command line, quotes and tabs included.
+            self.proc = None
+            f = probe('run', command_line)
+            assert f.get('started') == '1', f
+        else:
+            self.proc = subprocess.Popen([WINE_RUN, str(BUILD), EXE, *args], stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+
+    def wait_resident(self, timeout=20):
+        f = probe('wait-window', 'TCallbackWindow', str(timeout * 1000))
+        assert f.get('window', 'none') != 'none', 'Lullwick did not put its icon into the tray'
+        time.sleep(0.3)
+
+    def wait_exit(self, timeout=20):
+        if self.proc:
+            return self.proc.wait(timeout=timeout)
+        wait_for(lambda: int(probe('count-windows', 'TApplication')['windows']) == 0, timeout, 'Lullwick to end')
+        return 0
+
+    def running(self):
+        return self.proc.poll() is None if self.proc else True
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            probe('close-main')
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+def tray_icon():
+    """Screen position of the first icon in Wine's own tray window."""
+    wid = wait_for(lambda: xdotool('search', '--name', 'Wine System Tray').split(), 20, 'the tray window')[0]
+    geometry = xdotool('getwindowgeometry', '--shell', wid)
+    values = dict(line.split('=') for line in geometry.split())
+    return int(values['X']) + 12, int(values['Y']) + 31
+
+
+class LullwickTest(unittest.TestCase):
+    """Each test starts from no running copy and no open message box."""
+
+    def setUp(self):
+        self.runs = []
+        self.assertEqual(probe('count-windows', 'TApplication')['windows'], '0', 'a copy is still running')
+
+    def tearDown(self):
+        probe('press-boxes')
+        for run in self.runs:
+            run.stop()
+        wait_for(lambda: probe('count-windows', 'TApplication')['windows'] == '0', 20, 'every copy to end')
+
+    def start(self, *args, **kwargs):
+        run = Lullwick(*args, **kwargs)
+        self.runs.append(run)
+        return run
+
+    def assertSaver(self, active):
+        a, _, registry = saver()
+        self.assertEqual((a, registry), (int(active), str(int(active))), 'screen-saver flag (display, registry)')

@@ -1,0 +1,300 @@
+// The end-to-end tests' probe: runs inside the test prefix and reads what a
+// person would see (message boxes, windows, the screen-saver settings) and
+// presses buttons.  Output is UTF-8, one fact per line.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Print(const std::wstring& line)
+{
+    const std::wstring full = line + L"\n";
+    const int n = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), utf8.data(), n, nullptr, nullptr);
+    DWORD written;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+std::wstring ClassOf(HWND h)
+{
+    wchar_t name[256] = L"";
+    GetClassNameW(h, name, 256);
+    return name;
+}
+
+std::wstring TextOf(HWND h)
+{
+    const int n = static_cast<int>(SendMessageW(h, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    text.resize(static_cast<size_t>(SendMessageW(h, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+std::wstring Escaped(const std::wstring& text)
+{
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (c == L'\r') out += L"\\r";
+        else if (c == L'\n') out += L"\\n";
+        else if (c == L'\t') out += L"\\t";
+        else if (c == L'\\') out += L"\\\\";
+        else out += c;
+    }
+    return out;
+}
+
+std::vector<HWND> MessageBoxes()
+{
+    std::vector<HWND> boxes;
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            if (ClassOf(h) == L"#32770" && TextOf(h) == L"Lullwick" && IsWindowVisible(h))
+                reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&boxes));
+    return boxes;
+}
+
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> children;
+    EnumChildWindows(
+        parent,
+        [](HWND h, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+// Which system icon the box shows, told by comparing its pixels with each candidate.
+std::wstring IconOf(HWND box)
+{
+    HWND iconControl = nullptr;
+    for (HWND c : Children(box))
+        if (ClassOf(c) == L"Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) iconControl = c;
+    if (!iconControl || !IsWindowVisible(iconControl)) return L"none";
+    RECT r;
+    GetWindowRect(iconControl, &r);
+    const int size = GetSystemMetrics(SM_CXICON);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP shot = CreateCompatibleBitmap(screen, size, size);
+    HBITMAP candidate = CreateCompatibleBitmap(screen, size, size);
+    SelectObject(mem, shot);
+    BitBlt(mem, 0, 0, size, size, screen, r.left, r.top, SRCCOPY);
+    std::vector<COLORREF> seen;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) seen.push_back(GetPixel(mem, x, y));
+    const COLORREF background = seen.front();
+    const struct {
+        const wchar_t* id;
+        const wchar_t* name;
+    } icons[] = {{IDI_HAND, L"error"}, {IDI_ASTERISK, L"information"}, {IDI_EXCLAMATION, L"warning"},
+                 {IDI_QUESTION, L"question"}};
+    std::wstring best = L"unknown";
+    long bestDiff = 0x7fffffff;
+    for (const auto& icon : icons) {
+        SelectObject(mem, candidate);
+        HBRUSH brush = CreateSolidBrush(background);
+        const RECT all{0, 0, size, size};
+        FillRect(mem, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(mem, 0, 0, LoadIconW(nullptr, icon.id), size, size, 0, nullptr, DI_NORMAL);
+        long diff = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                const COLORREF a = GetPixel(mem, x, y), b = seen[static_cast<size_t>(y * size + x)];
+                diff += std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+                        std::abs(GetBValue(a) - GetBValue(b));
+            }
+        if (diff < bestDiff) {
+            bestDiff = diff;
+            best = icon.name;
+        }
+    }
+    DeleteDC(mem);
+    DeleteObject(shot);
+    DeleteObject(candidate);
+    ReleaseDC(nullptr, screen);
+    return best;
+}
+
+void DescribeAndPress(HWND box, bool press)
+{
+    std::wstring text;
+    for (HWND c : Children(box))
+        if (ClassOf(c) == L"Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) text += TextOf(c);
+    std::wstring buttons;
+    for (HWND c : Children(box))
+        if (ClassOf(c) == L"Button" && IsWindowVisible(c)) buttons += L"[" + TextOf(c) + L"]";
+    Print(L"text=" + Escaped(text));
+    Print(L"icon=" + IconOf(box));
+    Print(L"buttons=" + buttons);
+    Print(L"owner=" + std::to_wstring(GetWindow(box, GW_OWNER) != nullptr));
+    if (press) PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+HWND FindWindowOfClass(const std::wstring& suffix)
+{
+    struct Search {
+        std::wstring suffix;
+        HWND found = nullptr;
+    } search{suffix};
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            const std::wstring c = ClassOf(h);
+            if (c.ends_with(s->suffix) && c.starts_with(L"Lullwick.")) {
+                s->found = h;
+                return FALSE;
+            }
+            for (HWND child : Children(h)) {
+                const std::wstring cc = ClassOf(child);
+                if (cc.ends_with(s->suffix) && cc.starts_with(L"Lullwick.")) {
+                    s->found = child;
+                    return FALSE;
+                }
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PrintWindowState(HWND h)
+{
+    if (!h) {
+        Print(L"window=none");
+        return;
+    }
+    RECT r;
+    GetWindowRect(h, &r);
+    Print(L"window=" + std::to_wstring(IsWindowVisible(h)) + L" " + std::to_wstring(r.left) + L" " +
+          std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+}
+
+// The screen-saver flag is the display's once a window exists, as in the program.
+void PrintSaver()
+{
+    CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    BOOL active = FALSE;
+    INT seconds = 0;
+    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+    SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0);
+    wchar_t value[16] = L"";
+    DWORD size = sizeof value;
+    RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value,
+                 &size);
+    Print(L"active=" + std::to_wstring(active));
+    Print(L"timeout=" + std::to_wstring(seconds));
+    Print(L"registry=" + std::wstring(value));
+}
+
+int Usage()
+{
+    Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
+          L" window CLASS | wait-window CLASS ms | close-main | run CMDLINE | menu | broadcast-taskbar");
+    return 2;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2) return Usage();
+    const std::wstring command = argv[1];
+    if (command == L"saver") {
+        PrintSaver();
+    } else if (command == L"set-saver" && argc >= 3) {
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, _wtoi(argv[2]), nullptr, SPIF_UPDATEINIFILE);
+        if (argc >= 4)
+            SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(_wtoi(argv[3])), nullptr,
+                                  SPIF_UPDATEINIFILE);
+        PrintSaver();
+    } else if (command == L"wait-box" && argc >= 3) {
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argv[2]));
+        const bool keep = argc >= 4 && std::wstring(argv[3]) == L"--keep";
+        for (;;) {
+            if (const auto boxes = MessageBoxes(); !boxes.empty()) {
+                Sleep(200); // let it paint before its icon is read
+                DescribeAndPress(boxes.front(), !keep);
+                return 0;
+            }
+            if (GetTickCount64() > end) {
+                Print(L"text=<none>");
+                return 1;
+            }
+            Sleep(50);
+        }
+    } else if (command == L"count-boxes") {
+        Print(L"boxes=" + std::to_wstring(MessageBoxes().size()));
+    } else if (command == L"press-boxes") {
+        const auto boxes = MessageBoxes();
+        for (HWND box : boxes) PostMessageW(box, WM_COMMAND, IDOK, 0);
+        Print(L"pressed=" + std::to_wstring(boxes.size()));
+    } else if (command == L"window" && argc >= 3) {
+        PrintWindowState(FindWindowOfClass(argv[2]));
+    } else if (command == L"wait-window" && argc >= 4) {
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argv[3]));
+        HWND h = nullptr;
+        while (!(h = FindWindowOfClass(argv[2])) && GetTickCount64() < end) Sleep(50);
+        PrintWindowState(h);
+        return h ? 0 : 1;
+    } else if (command == L"count-windows" && argc >= 3) {
+        struct Count {
+            std::wstring suffix;
+            int n = 0;
+        } count{argv[2]};
+        EnumWindows(
+            [](HWND h, LPARAM p) -> BOOL {
+                auto* c = reinterpret_cast<Count*>(p);
+                const std::wstring name = ClassOf(h);
+                c->n += name.starts_with(L"Lullwick.") && name.ends_with(c->suffix);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&count));
+        Print(L"windows=" + std::to_wstring(count.n));
+    } else if (command == L"close-main") {
+        HWND h = FindWindowOfClass(L"TFormMain");
+        if (h) PostMessageW(h, WM_CLOSE, 0, 0);
+        Print(L"closed=" + std::to_wstring(h != nullptr));
+    } else if (command == L"run" && argc >= 3) {
+        std::wstring line = argv[2];
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            Print(L"started=0");
+            return 1;
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        Print(L"started=1");
+    } else if (command == L"menu") {
+        HWND menuWindow = FindWindowW(L"#32768", nullptr);
+        HMENU menu = menuWindow ? reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0))
+                                : nullptr;
+        const int count = menu ? GetMenuItemCount(menu) : -1;
+        Print(L"items=" + std::to_wstring(count));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[256] = L"";
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+            Print(L"item=" + Escaped(text));
+        }
+    } else if (command == L"broadcast-taskbar") {
+        PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    } else {
+        return Usage();
+    }
+    return 0;
+}
