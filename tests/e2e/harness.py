@@ -86,9 +86,11 @@ class Lullwick:
     def __init__(self, *args, command_line=None):
         if command_line is not None:
             # An exact command line, quotes and tabs included.
+            # Nothing is captured: the program would inherit the pipe and hold it open.
             self.proc = None
-            f = probe('run', command_line)
-            assert f.get('started') == '1', f
+            started = subprocess.run([WINE_RUN, str(BUILD), PROBE, 'run', command_line], stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL, timeout=60)
+            assert started.returncode == 0, 'the probe could not start Lullwick'
         else:
             self.proc = subprocess.Popen([WINE_RUN, str(BUILD), EXE, *args], stdout=subprocess.DEVNULL,
                                          stderr=subprocess.DEVNULL)

@@ -273,13 +273,9 @@ int wmain(int argc, wchar_t** argv)
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            Print(L"started=0");
-            return 1;
-        }
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
-        Print(L"started=1");
     } else if (command == L"menu") {
         HWND menuWindow = FindWindowW(L"#32768", nullptr);
         HMENU menu = menuWindow ? reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0))
