@@ -3,6 +3,7 @@
 #include "framework/Reader.h"
 
 #include <algorithm>
+#include <utility>
 
 TComponent::TComponent(TComponent* owner) : owner_(owner)
 {
@@ -14,25 +15,29 @@ TComponent::TComponent(TComponent* owner) : owner_(owner)
 
 TComponent::~TComponent()
 {
+    SendRemovalNotifications();
+    DestroyComponents();
+    if (TComponent* owner = std::exchange(owner_, nullptr)) owner->Detach(this);
+}
+
+void TComponent::SendRemovalNotifications()
+{
     destroying_ = true;
+    if (std::exchange(removalSent_, true)) return;
     for (TComponent* other : std::exchange(freeLinks_, {})) {
         std::erase(other->freeLinks_, this);
         other->Notification(this);
     }
-    DestroyComponents();
-    if (TComponent* owner = std::exchange(owner_, nullptr)) {
-        owner->Detach(this);
-        owner->Notification(this);
-    }
+    if (owner_) owner_->Notification(this);
 }
 
 void TComponent::DestroyComponents()
 {
     while (!components_.empty()) {
         TComponent* last = components_.back();
-        components_.pop_back();
+        last->SendRemovalNotifications();
+        std::erase(components_, last);
         last->owner_ = nullptr;
-        Notification(last);
         Free(last);
     }
 }
@@ -92,5 +97,6 @@ void Free(TComponent* component)
 {
     if (!component) return;
     component->BeforeDestruction();
+    component->SendRemovalNotifications();
     delete component;
 }

@@ -50,6 +50,9 @@ public:
     // Runs before destruction starts, while the whole object is still intact.
     virtual void BeforeDestruction() {}
 
+    // Tells every component that refers to this one that it goes, while it is still whole.
+    void SendRemovalNotifications();
+
 protected:
     void DestroyComponents();
 
@@ -64,6 +67,7 @@ private:
     bool loading_ = false;
     bool designing_ = false;
     bool destroying_ = false;
+    bool removalSent_ = false;
 };
 
 // Destroys a component as its owner would: BeforeDestruction, then delete.

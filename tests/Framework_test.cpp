@@ -79,7 +79,7 @@ TEST(Components, ReferencesAreClearedWhenTheOtherGoesEitherWay)
     b->FreeNotification(a.get());
     Free(b);
     EXPECT_EQ(a->Other, nullptr);
-    EXPECT_EQ(events, (std::vector<std::string>{"destroy b", "a told b"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"a told b", "destroy b"}));
 
     auto* c = Make(nullptr, "c");
     auto* d = Make(nullptr, "d");

@@ -1,7 +1,39 @@
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
+
+namespace {
+
+// Wine's own tray window waits two seconds for a window manager whenever it
+// empties and hides; an icon of the test run keeps it from emptying.
+class TrayAnchor {
+public:
+    TrayAnchor()
+    {
+        window_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        data_.cbSize = sizeof data_;
+        data_.hWnd = window_;
+        data_.uID = 0xA11C;
+        data_.uFlags = NIF_ICON;
+        data_.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        Shell_NotifyIconW(NIM_ADD, &data_);
+    }
+    ~TrayAnchor()
+    {
+        Shell_NotifyIconW(NIM_DELETE, &data_);
+        DestroyWindow(window_);
+    }
+
+private:
+    HWND window_;
+    NOTIFYICONDATAW data_{};
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -10,5 +42,6 @@ int main(int argc, char** argv)
     ShowMessageBoxHandler = [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; };
     TApplication application;
     application.SetTitle("Lullwick");
+    const TrayAnchor anchor;
     return RUN_ALL_TESTS();
 }

@@ -60,6 +60,10 @@ TCallbackWindow::~TCallbackWindow()
         timer->OnTerminate = nullptr;
         timer->Terminate();
     }
+    // Icons leave the tray while the window they report to still exists; a
+    // shell asked later waits in vain for the window to answer.
+    for (const TTrayIconEntry& entry : TrayIconList)
+        if (entry.icon->registered_ && !entry.icon->Designing()) entry.icon->NotifyShell(TTrayIcon::ShellAction::Delete);
     if (CallbackWindow == this) CallbackWindow = nullptr;
 }
 
@@ -168,7 +172,8 @@ void TCallbackWindow::TaskbarCreated()
     for (const TTrayIconEntry& entry : std::vector(TrayIconList)) {
         TTrayIcon* icon = entry.icon;
         if (icon->Designing() || !icon->Visible()) continue;
-        icon->registered_ = false;
+        // A shell that kept the icon would refuse it twice: start from a clean slate.
+        icon->NotifyShell(TTrayIcon::ShellAction::Delete);
         icon->NotifyShell(TTrayIcon::ShellAction::Add);
     }
 }

@@ -1,0 +1,542 @@
+#include "components/trayicon/ShellNotify.h"
+#include "components/trayicon/TrayIcon.h"
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "framework/ImageList.h"
+#include "framework/Menus.h"
+#include "framework/Text.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct ShellCall {
+    DWORD message;
+    NOTIFYICONDATAW data;
+};
+
+// Watches every shell request; passes it to the real shell unless told to refuse.
+class ShellWatch {
+public:
+    ShellWatch()
+    {
+        active = this;
+        ShellNotifyIcon = [](DWORD message, NOTIFYICONDATAW* data) -> BOOL {
+            active->calls.push_back({message, *data});
+            if (active->refuse) return FALSE;
+            return Shell_NotifyIconW(message, data);
+        };
+    }
+    ~ShellWatch()
+    {
+        ShellNotifyIcon = [](DWORD message, NOTIFYICONDATAW* data) { return Shell_NotifyIconW(message, data); };
+        active = nullptr;
+    }
+    int Count(DWORD message) const
+    {
+        int n = 0;
+        for (const auto& c : calls) n += c.message == message;
+        return n;
+    }
+    const ShellCall& Last() const { return calls.back(); }
+
+    std::vector<ShellCall> calls;
+    bool refuse = false;
+    static inline ShellWatch* active = nullptr;
+};
+
+class TrayIconTest : public testing::Test {
+protected:
+    TrayIconTest() : form_(new TForm(Application)) {}
+    ~TrayIconTest() override
+    {
+        Free(form_);
+        TrackMenu = original_;
+    }
+
+    TTrayIcon* NewIcon() { return new TTrayIcon(form_); }
+    TTrayIcon* NewVisibleIcon()
+    {
+        TTrayIcon* icon = NewIcon();
+        icon->SetVisible(true);
+        return icon;
+    }
+    void Post(TTrayIcon* icon, UINT mouseMessage)
+    {
+        PostMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon->TrayId()), mouseMessage);
+    }
+    static DWORD ClickWait() { return GetDoubleClickTime() + 50; }
+
+    ShellWatch shell_;
+    TForm* form_;
+    TrackMenuFn original_ = TrackMenu;
+};
+
+TEST_F(TrayIconTest, IdentifiersFollowTheLastEntry)
+{
+    TTrayIcon* a = NewIcon();
+    TTrayIcon* b = NewIcon();
+    TTrayIcon* c = NewIcon();
+    EXPECT_EQ(a->TrayId(), 1);
+    EXPECT_EQ(b->TrayId(), 2);
+    EXPECT_EQ(c->TrayId(), 3);
+    Free(c);
+    EXPECT_EQ(NewIcon()->TrayId(), 3);
+    Free(b);
+    EXPECT_EQ(NewIcon()->TrayId(), 4);
+    ASSERT_EQ(TrayIconList.size(), 3u);
+    EXPECT_EQ(TrayIconList[0].id, "1");
+    EXPECT_EQ(TrayIconList[2].id, "4");
+}
+
+TEST_F(TrayIconTest, AHundredIconsAtMost)
+{
+    std::vector<TTrayIcon*> icons;
+    for (int i = 0; i < MaxTrayIcons; ++i) icons.push_back(NewIcon());
+    const size_t owned = form_->Components().size();
+    try {
+        NewIcon();
+        FAIL() << "the 101st icon was made";
+    } catch (const ENotifyIconError& e) {
+        EXPECT_EQ(e.Message(), "タスクトレイにアイコンを登録できません。");
+    }
+    EXPECT_EQ(TrayIconList.size(), 100u);
+    EXPECT_EQ(form_->Components().size(), owned);
+    Free(icons[40]);
+    EXPECT_EQ(NewIcon()->TrayId(), 101);
+    EXPECT_TRUE(shell_.calls.empty());
+}
+
+TEST_F(TrayIconTest, TipIsCutAt62BytesAndAnUnchangedTipSendsNothing)
+{
+    TTrayIcon* icon = NewVisibleIcon();
+    ASSERT_TRUE(icon->Registered());
+    const std::string seventy(70, 'x');
+    icon->SetTipHelp(seventy);
+    EXPECT_EQ(icon->TipHelp(), std::string(62, 'x'));
+    EXPECT_EQ(shell_.Count(NIM_MODIFY), 1);
+    EXPECT_EQ(shell_.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    icon->SetTipHelp(seventy);
+    EXPECT_EQ(shell_.Count(NIM_MODIFY), 1);
+    // A double-byte character cut in half is stored so, but not shown half.
+    icon->SetTipHelp(std::string(61, 'y') + "あ");
+    EXPECT_EQ(icon->TipHelp().size(), 62u);
+    EXPECT_EQ(std::wstring(shell_.Last().data.szTip), std::wstring(61, L'y'));
+}
+
+TEST_F(TrayIconTest, EmptyTipSendsAModifyWithoutTheTipFlag)
+{
+    TTrayIcon* icon = NewVisibleIcon();
+    icon->SetTipHelp("");
+    ASSERT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(shell_.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
+    EXPECT_EQ(shell_.Last().data.szTip[0], L'\0');
+}
+
+TEST_F(TrayIconTest, ShellRequestsCarryTheRecordOfThisIcon)
+{
+    TTrayIcon* icon = NewVisibleIcon();
+    ASSERT_EQ(shell_.calls.size(), 1u);
+    const NOTIFYICONDATAW& d = shell_.Last().data;
+    EXPECT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(d.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
+    EXPECT_EQ(d.uID, static_cast<UINT>(icon->TrayId()));
+    EXPECT_EQ(d.uCallbackMessage, WM_TRAYNOTIFY);
+    EXPECT_EQ(d.hWnd, CallbackWindow->Handle());
+    EXPECT_EQ(std::wstring(d.szTip), L"TipHelp");
+    Free(icon);
+    EXPECT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(TrayIconTest, VisibleFallsBackFromOwnIconToFormIconToApplicationIcon)
+{
+    TIcon own;
+    own.LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", 16);
+    TTrayIcon* withOwn = NewIcon();
+    withOwn->SetIcon(&own);
+    withOwn->SetVisible(true);
+    EXPECT_EQ(shell_.Last().data.hIcon, withOwn->Icon().Handle());
+
+    form_->Icon().LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", 32);
+    NewVisibleIcon();
+    EXPECT_EQ(shell_.Last().data.hIcon, form_->Icon().Handle());
+    form_->Icon().Clear();
+
+    NewVisibleIcon();
+    EXPECT_EQ(shell_.Last().data.hIcon, Application->Icon().Handle());
+
+    Application->Icon().Clear();
+    const size_t calls = shell_.calls.size();
+    TTrayIcon* none = NewIcon();
+    none->SetVisible(true);
+    EXPECT_FALSE(none->Visible());
+    EXPECT_EQ(shell_.calls.size(), calls);
+    Application->Icon().LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", GetSystemMetrics(SM_CXICON));
+}
+
+TEST_F(TrayIconTest, EmptyingTheOwnIconShowsTheFallback)
+{
+    TTrayIcon* icon = NewIcon();
+    TIcon own;
+    own.LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", 16);
+    icon->SetIcon(&own);
+    icon->SetVisible(true);
+    icon->SetIcon(nullptr);
+    EXPECT_TRUE(icon->Icon().Empty());
+    ASSERT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(shell_.Last().data.hIcon, Application->Icon().Handle());
+}
+
+TEST_F(TrayIconTest, RefusedAddRaisesAndLeavesVisibleButUnregistered)
+{
+    TTrayIcon* icon = NewIcon();
+    shell_.refuse = true;
+    EXPECT_THROW(icon->SetVisible(true), ENotifyIconError);
+    EXPECT_TRUE(icon->Visible());
+    EXPECT_FALSE(icon->Registered());
+    const size_t calls = shell_.calls.size();
+    icon->SetVisible(true);
+    EXPECT_EQ(shell_.calls.size(), calls);
+    shell_.refuse = false;
+    icon->SetVisible(false);
+    EXPECT_EQ(shell_.calls.size(), calls); // nothing to delete
+    icon->SetVisible(true);
+    EXPECT_TRUE(icon->Registered());
+}
+
+TEST_F(TrayIconTest, RefusedModifyRaisesButKeepsTheNewTip)
+{
+    TTrayIcon* icon = NewVisibleIcon();
+    shell_.refuse = true;
+    EXPECT_THROW(icon->SetTipHelp("new"), ENotifyIconError);
+    EXPECT_EQ(icon->TipHelp(), "new");
+    shell_.refuse = false;
+}
+
+TEST_F(TrayIconTest, DestroyedMenuIsForgottenByBothReferences)
+{
+    auto* menu = new TPopupMenu(nullptr);
+    auto* list = new TImageList(nullptr);
+    TTrayIcon* icon = NewIcon();
+    icon->SetLBPopupMenu(menu);
+    icon->SetRBPopupMenu(menu);
+    icon->SetAnimateIcons(list);
+    Free(menu);
+    EXPECT_EQ(icon->LBPopupMenu(), nullptr);
+    EXPECT_EQ(icon->RBPopupMenu(), nullptr);
+    EXPECT_EQ(icon->AnimateIcons(), list);
+    Free(list);
+    EXPECT_EQ(icon->AnimateIcons(), nullptr);
+}
+
+TEST_F(TrayIconTest, AnimateRateIsAtLeast100)
+{
+    TTrayIcon* icon = NewIcon();
+    EXPECT_EQ(icon->AnimateRate(), 500);
+    icon->SetAnimateRate(50);
+    EXPECT_EQ(icon->AnimateRate(), 100);
+    icon->SetAnimateRate(100);
+    EXPECT_EQ(icon->AnimateRate(), 100);
+    icon->SetAnimateRate(250);
+    EXPECT_EQ(icon->AnimateRate(), 250);
+}
+
+TEST_F(TrayIconTest, DesignModeNeverTalksToTheShell)
+{
+    auto* designer = new TForm(Application);
+    designer->SetDesigning(true);
+    auto* icon = new TTrayIcon(designer);
+    icon->SetVisible(true);
+    icon->SetTipHelp("x");
+    EXPECT_TRUE(icon->Visible());
+    EXPECT_FALSE(icon->Registered());
+    Free(designer);
+    EXPECT_TRUE(shell_.calls.empty());
+}
+
+class TIconForm : public TForm {
+public:
+    static constexpr const char* ClassName = "TIconForm";
+    explicit TIconForm(TComponent* owner) : TForm(owner) {}
+    TTrayIcon* Tray = nullptr;
+    TPopupMenu* Menu = nullptr;
+
+protected:
+    void DeclareBindings(TBindings& b) override
+    {
+        b.Field("Tray", Tray);
+        b.Field("Menu", Menu);
+    }
+};
+
+TEST_F(TrayIconTest, ReadFromADescriptionTheTipStartsEmpty)
+{
+    auto* form = new TIconForm(Application);
+    form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  RBPopupMenu = Menu\n  Visible = True\n end\n"
+               " object Menu: TPopupMenu\n end\nend\n");
+    EXPECT_EQ(form->Tray->TipHelp(), "");
+    EXPECT_EQ(form->Tray->RBPopupMenu(), form->Menu);
+    ASSERT_EQ(shell_.Count(NIM_ADD), 1); // added once, at the end of loading
+    EXPECT_EQ(shell_.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
+    Free(form);
+
+    form = new TIconForm(Application);
+    form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  TipHelp = 'TipHelp'\n end\nend\n");
+    EXPECT_EQ(form->Tray->TipHelp(), "TipHelp");
+    Free(form);
+    EXPECT_EQ(NewIcon()->TipHelp(), "TipHelp"); // made by code
+}
+
+TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
+{
+    TTrayIcon* icon = NewVisibleIcon();
+    NewIcon(); // hidden: stays out
+    SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(shell_.Count(NIM_ADD), 2);
+    EXPECT_EQ(shell_.Last().data.uID, static_cast<UINT>(icon->TrayId()));
+    EXPECT_TRUE(icon->Registered());
+}
+
+// ---- tray messages
+
+struct Seen {
+    int clicks = 0, doubles = 0, downs = 0, ups = 0, moves = 0;
+    TMouseButton button{};
+    TShiftState shift = 99;
+    int x = 0, y = 0;
+    ULONGLONG clickAt = 0;
+};
+
+class TrayMessages : public TrayIconTest {
+protected:
+    TrayMessages()
+    {
+        icon_ = NewVisibleIcon();
+        icon_->OnClick = [this](TComponent* sender) {
+            EXPECT_EQ(sender, icon_);
+            ++seen_.clicks;
+            seen_.clickAt = GetTickCount64();
+        };
+        icon_->OnDblClick = [this](TComponent*) { ++seen_.doubles; };
+    }
+    void Pump(DWORD ms) { PumpFor(ms); }
+
+    TTrayIcon* icon_;
+    Seen seen_;
+};
+
+TEST_F(TrayMessages, SingleClickRaisesOnClickAfterTheDoubleClickTime)
+{
+    Post(icon_, WM_LBUTTONDOWN);
+    Post(icon_, WM_LBUTTONUP);
+    const ULONGLONG released = GetTickCount64();
+    ASSERT_TRUE(PumpUntil([this] { return seen_.clicks > 0; }, 5000));
+    const ULONGLONG waited = seen_.clickAt - released;
+    EXPECT_GE(waited + 20, ClickWait());
+    EXPECT_LE(waited, ClickWait() + 400);
+    Pump(ClickWait());
+    EXPECT_EQ(seen_.clicks, 1);
+    EXPECT_EQ(seen_.doubles, 0);
+}
+
+TEST_F(TrayMessages, DoubleClickRaisesOnlyOnDblClick)
+{
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Post(icon_, m);
+    Pump(ClickWait() + 300);
+    EXPECT_EQ(seen_.doubles, 1);
+    EXPECT_EQ(seen_.clicks, 0);
+    EXPECT_FALSE(icon_->ClickPending);
+}
+
+TEST_F(TrayMessages, SecondPressHeldPastTheWaitGivesTwoClicks)
+{
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK}) Post(icon_, m);
+    Pump(ClickWait() + 300);
+    EXPECT_EQ(seen_.doubles, 1);
+    EXPECT_EQ(seen_.clicks, 1);
+    Post(icon_, WM_LBUTTONUP);
+    Pump(ClickWait() + 300);
+    EXPECT_EQ(seen_.clicks, 2);
+}
+
+TEST_F(TrayMessages, DisablingWhileAClickIsPendingCancelsIt)
+{
+    Post(icon_, WM_LBUTTONDOWN);
+    Post(icon_, WM_LBUTTONUP);
+    Pump(50);
+    ASSERT_TRUE(icon_->ClickPending);
+    icon_->SetEnabled(false);
+    Pump(ClickWait() + 300);
+    EXPECT_EQ(seen_.clicks, 0);
+    // A disabled icon raises nothing, but its messages still set the current icon.
+    CallbackWindow->CurrentIcon = nullptr;
+    Post(icon_, WM_LBUTTONDBLCLK);
+    Pump(50);
+    EXPECT_EQ(seen_.doubles, 0);
+    EXPECT_EQ(CallbackWindow->CurrentIcon, icon_);
+}
+
+TEST_F(TrayMessages, WithOnMouseUpSetThereIsNeverAClick)
+{
+    icon_->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState s, int, int) {
+        ++seen_.downs;
+        seen_.button = b;
+        seen_.shift = s;
+    };
+    icon_->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) { ++seen_.ups; };
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Post(icon_, m);
+    Pump(ClickWait() + 300);
+    EXPECT_EQ(seen_.downs, 1);
+    EXPECT_EQ(seen_.button, TMouseButton::mbLeft);
+    EXPECT_EQ(seen_.shift, ssLeft);
+    EXPECT_EQ(seen_.ups, 2);
+    EXPECT_EQ(seen_.doubles, 1);
+    EXPECT_EQ(seen_.clicks, 0);
+}
+
+TEST_F(TrayMessages, RightPressOpensTheMenuAtThePointer)
+{
+    static int tracked = 0;
+    static POINT at{};
+    tracked = 0;
+    auto* menu = new TPopupMenu(form_);
+    int popups = 0;
+    menu->OnPopup = [&popups](TComponent*) { ++popups; };
+    icon_->SetRBPopupMenu(menu);
+    icon_->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState s, int, int) {
+        ++seen_.downs;
+        seen_.button = b;
+        seen_.shift = s;
+    };
+    TrackMenu = [](HMENU, int x, int y, HWND) -> UINT {
+        ++tracked;
+        at = {x, y};
+        return 0;
+    };
+    SetCursorPos(40, 50);
+    POINT cursor;
+    GetCursorPos(&cursor);
+    Post(icon_, WM_RBUTTONDOWN);
+    Pump(100);
+    EXPECT_EQ(tracked, 1);
+    EXPECT_EQ(popups, 1);
+    EXPECT_EQ(at.x, cursor.x);
+    EXPECT_EQ(at.y, cursor.y);
+    EXPECT_EQ(seen_.downs, 0);
+
+    icon_->SetAutoPopup(false);
+    Post(icon_, WM_RBUTTONDOWN);
+    Pump(100);
+    EXPECT_EQ(tracked, 1);
+    EXPECT_EQ(seen_.downs, 1);
+    EXPECT_EQ(seen_.button, TMouseButton::mbRight);
+    EXPECT_EQ(seen_.shift, ssRight);
+}
+
+TEST_F(TrayMessages, BeforeAMenuOfAFormWaitingMessagesAreHandled)
+{
+    static bool markerHandled = false;
+    static bool handledBeforeMenu = false;
+    markerHandled = false;
+    handledBeforeMenu = false;
+    const UINT marker = WM_APP + 7;
+    const int hook = Application->HookMainWindow([marker](UINT msg, WPARAM, LPARAM) {
+        if (msg == marker) markerHandled = true;
+        return msg == marker;
+    });
+    TrackMenu = [](HMENU, int, int, HWND) -> UINT {
+        handledBeforeMenu = markerHandled;
+        return 0;
+    };
+    auto* menu = new TPopupMenu(form_);
+    icon_->SetRBPopupMenu(menu);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_RBUTTONDOWN);
+    EXPECT_FALSE(handledBeforeMenu) << "nothing was waiting yet";
+    PostMessageW(Application->Handle(), marker, 0, 0);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_RBUTTONDOWN);
+    EXPECT_TRUE(handledBeforeMenu);
+    Application->UnhookMainWindow(hook);
+}
+
+TEST_F(TrayMessages, ChosenMenuItemRaisesItsClick)
+{
+    auto* menu = new TPopupMenu(form_);
+    auto* first = new TMenuItem(form_);
+    auto* second = new TMenuItem(form_);
+    menu->Add(first);
+    menu->Add(second);
+    int chosen = 0;
+    second->OnClick = [&chosen](TComponent*) { ++chosen; };
+    icon_->SetRBPopupMenu(menu);
+    TrackMenu = [](HMENU m, int, int, HWND) -> UINT {
+        EXPECT_EQ(GetMenuItemCount(m), 2);
+        return GetMenuItemID(m, 1);
+    };
+    Post(icon_, WM_RBUTTONDOWN);
+    Pump(100);
+    EXPECT_EQ(chosen, 1);
+}
+
+TEST_F(TrayMessages, MouseMoveReportsThePointerAndNoShift)
+{
+    icon_->OnMouseMove = [this](TComponent*, TShiftState s, int x, int y) {
+        ++seen_.moves;
+        seen_.shift = s;
+        seen_.x = x;
+        seen_.y = y;
+    };
+    SetCursorPos(123, 77);
+    POINT cursor;
+    GetCursorPos(&cursor);
+    Post(icon_, WM_MOUSEMOVE);
+    Pump(50);
+    EXPECT_EQ(seen_.moves, 1);
+    EXPECT_EQ(seen_.shift, 0u);
+    EXPECT_EQ(seen_.x, cursor.x);
+    EXPECT_EQ(seen_.y, cursor.y);
+}
+
+TEST_F(TrayMessages, UnknownIdentifierAndOtherButtonsDoNothing)
+{
+    icon_->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { ++seen_.downs; };
+    CallbackWindow->CurrentIcon = nullptr;
+    PostMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, 999, WM_LBUTTONDBLCLK);
+    Pump(50);
+    EXPECT_EQ(CallbackWindow->CurrentIcon, nullptr);
+    EXPECT_EQ(seen_.doubles, 0);
+    for (UINT m : {UINT{WM_RBUTTONDBLCLK}, UINT{WM_MBUTTONDBLCLK}, UINT{0x20A}}) Post(icon_, m);
+    Pump(50);
+    EXPECT_EQ(seen_.downs + seen_.doubles + seen_.clicks, 0);
+    Post(icon_, WM_MBUTTONDOWN);
+    Pump(50);
+    EXPECT_EQ(seen_.downs, 1);
+}
+
+TEST_F(TrayMessages, PendingClickOfADestroyedIconRaisesNothing)
+{
+    Post(icon_, WM_LBUTTONDOWN);
+    Post(icon_, WM_LBUTTONUP);
+    Pump(50);
+    ASSERT_TRUE(icon_->ClickPending);
+    Free(icon_);
+    Pump(ClickWait() + 300);
+    EXPECT_EQ(seen_.clicks, 0);
+}
+
+TEST_F(TrayMessages, PendingClickOutlivingItsWindowRaisesNothing)
+{
+    Post(icon_, WM_LBUTTONDOWN);
+    Post(icon_, WM_LBUTTONUP);
+    Pump(50);
+    ASSERT_TRUE(icon_->ClickPending);
+    Free(form_); // the callback window and the icon go with it
+    form_ = new TForm(Application);
+    Pump(ClickWait() + 300);
+    EXPECT_EQ(seen_.clicks, 0);
+    EXPECT_EQ(CallbackWindow, nullptr);
+}
+
+} // namespace
