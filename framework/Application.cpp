@@ -80,6 +80,12 @@ TApplication::~TApplication()
     if (Application == this) Application = nullptr;
 }
 
+void TApplication::Notification(TComponent* removed)
+{
+    TComponent::Notification(removed);
+    if (removed == mainForm_) mainForm_ = nullptr;
+}
+
 void TApplication::SetTitle(std::string title)
 {
     title_ = std::move(title);

@@ -60,6 +60,8 @@ public:
     int HookMainWindow(MessageHook hook);
     void UnhookMainWindow(int id);
 
+    void Notification(TComponent* removed) override;
+
     // Threads hand their completion to the user-interface thread through here.
     void ThreadStarted(TThread* thread);
     void PostThreadDone(TThread* thread);

@@ -16,7 +16,8 @@ lullwick_start_xvfb() { # DIR -> sets DISPLAY
   DISPLAY=:$num; export DISPLAY
 }
 
-lullwick_prepare_prefix() { # creates the prefix once, with Japanese fonts mapped
+lullwick_prepare_prefix() { # VIRTUAL: creates the prefix once, with Japanese fonts mapped
+  local virtual=$1
   [[ -f $WINEPREFIX/.lullwick-ready ]] && return
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
@@ -27,8 +28,11 @@ lullwick_prepare_prefix() { # creates the prefix once, with Japanese fonts mappe
     for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic" "MS PGothic" "ＭＳ Ｐゴシック" "ＭＳ ゴシック"; do
       printf '"%s"="IPAPGothic"\r\n' "$face"
     done
-    # Wine draws the window frames itself, so the close box is where the program expects it.
-    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n'
+    if [[ $virtual == 1 ]]; then
+      # A virtual display has no window manager: Wine draws the frames itself (so the
+      # close box is where the program expects it) and does not wait for one.
+      printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n'
+    fi
   } | iconv -f UTF-8 -t UTF-16 >"$reg"
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
   wineserver -w
@@ -42,8 +46,9 @@ lullwick_wine_env() { # DIR
   export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   exec 9>"$dir/wine-env.lock"
   flock 9
-  [[ ${LULLWICK_USE_DISPLAY:-} == 1 && -n ${DISPLAY:-} ]] || lullwick_start_xvfb "$dir"
-  lullwick_prepare_prefix
+  local virtual=1
+  if [[ ${LULLWICK_USE_DISPLAY:-} == 1 && -n ${DISPLAY:-} ]]; then virtual=0; else lullwick_start_xvfb "$dir"; fi
+  lullwick_prepare_prefix "$virtual"
   flock -u 9
   exec 9>&-
 }
