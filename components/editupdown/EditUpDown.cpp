@@ -48,9 +48,11 @@ void TUpDownButton::CreateWnd()
     SendRange();
     Perform(UDM_SETPOS, 0, MAKELONG(static_cast<WORD>(FPosCopy), 0));
     // Holding an arrow keeps stepping by the first increment instead of speeding up.
+    // A control without a table of its own already steps by one: an empty entry
+    // set in its place would stop the arrows altogether.
     UDACCEL accel{};
-    Perform(UDM_GETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
-    Perform(UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+    if (Perform(UDM_GETACCEL, 1, reinterpret_cast<LPARAM>(&accel)) >= 1)
+        Perform(UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
 }
 
 void TUpDownButton::SendRange()

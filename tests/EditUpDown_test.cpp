@@ -1,0 +1,353 @@
+#include "components/editupdown/EditUpDown.h"
+#include "components/editupdown/NumberConversion.h"
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "tests/TestSupport.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(NumberConversion, DecimalHexAndTheFallback)
+{
+    using number::StrToIntDef;
+    EXPECT_EQ(StrToIntDef("25", -1), 25);
+    EXPECT_EQ(StrToIntDef("   -7", -1), -7);
+    EXPECT_EQ(StrToIntDef("+7", -1), 7);
+    EXPECT_EQ(StrToIntDef("007", -1), 7);
+    EXPECT_EQ(StrToIntDef("2147483647", -1), 2147483647);
+    EXPECT_EQ(StrToIntDef("-2147483648", -1), -2147483647 - 1);
+    EXPECT_EQ(StrToIntDef("2147483648", -1), -1);
+    EXPECT_EQ(StrToIntDef("$1F", -1), 31);
+    EXPECT_EQ(StrToIntDef("0x1f", -1), 31);
+    EXPECT_EQ(StrToIntDef("XfF", -1), 255);
+    EXPECT_EQ(StrToIntDef("$FFFFFFFF", 0), -1);
+    EXPECT_EQ(StrToIntDef("$100000000", 3), 3);
+    for (const char* bad : {"", " ", "-", "+", "1-", "--1", "1 ", "12a", "$", "0x", "$G", "-$1", "1.5", "１"})
+        EXPECT_EQ(StrToIntDef(bad, 42), 42) << '"' << bad << '"';
+}
+
+class EditUpDownTest : public testing::Test {
+protected:
+    EditUpDownTest() : form_(new TForm(Application))
+    {
+        form_->SetClientSize(200, 100);
+        beeps = 0;
+        EditUpDownBeep = [](UINT) -> BOOL {
+            ++beeps;
+            return TRUE;
+        };
+    }
+    ~EditUpDownTest() override
+    {
+        Free(form_);
+        EditUpDownBeep = MessageBeep;
+    }
+    // The dialog's edit, loaded as its description does it.
+    TEditUpDown* DialogEdit()
+    {
+        auto* e = new TEditUpDown(form_);
+        e->SetParent(form_);
+        e->SetBounds(96, 32, 57, 21);
+        e->SetLoading(true);
+        e->SetMax(9999);
+        e->SetMin(1);
+        e->SetPosition(1);
+        e->Loaded();
+        return e;
+    }
+    static int Limit(TEditUpDown* e) { return static_cast<int>(SendMessageW(e->Handle(), EM_GETLIMITTEXT, 0, 0)); }
+    void Type(TEditUpDown* e, const std::wstring& keys)
+    {
+        for (wchar_t k : keys) PostMessageW(e->Handle(), WM_CHAR, k, 1);
+        PumpFor(30);
+    }
+    void Key(TEditUpDown* e, WORD vk)
+    {
+        PostMessageW(e->Handle(), WM_KEYDOWN, vk, 1);
+        PostMessageW(e->Handle(), WM_KEYUP, vk, 0xC0000001);
+        PumpFor(30);
+    }
+    void Clear(TEditUpDown* e)
+    {
+        SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
+        PostMessageW(e->Handle(), WM_KEYDOWN, VK_DELETE, 1);
+        PumpFor(30);
+    }
+    void ClickArrow(TEditUpDown* e, bool up)
+    {
+        HWND button = e->SpinButton()->Handle();
+        RECT r;
+        GetClientRect(button, &r);
+        const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
+        PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(button, WM_LBUTTONUP, 0, at);
+        PumpFor(60);
+    }
+
+    static inline int beeps = 0;
+    TForm* form_;
+};
+
+TEST_F(EditUpDownTest, AfterConstruction)
+{
+    auto* e = new TEditUpDown(form_);
+    EXPECT_EQ(e->Min(), 0);
+    EXPECT_EQ(e->Max(), 100);
+    EXPECT_EQ(e->Position(), 0);
+    EXPECT_EQ(e->Text(), "0");
+    EXPECT_FALSE(e->HandleAllocated());
+    EXPECT_EQ(e->SpinButton()->Width(), 15);
+    EXPECT_EQ(e->SpinButton()->Height(), 17);
+    EXPECT_EQ(e->SpinButton()->Parent(), e);
+}
+
+TEST_F(EditUpDownTest, LoadingSequenceOfTheDialogsEdit)
+{
+    auto* e = new TEditUpDown(form_);
+    e->SetParent(form_);
+    e->SetBounds(96, 32, 57, 21);
+    e->SetLoading(true);
+
+    e->SetMax(9999);
+    EXPECT_EQ(e->SpinButton()->RangeHigh(), 9999);
+    EXPECT_EQ(e->Text(), "0");
+    EXPECT_TRUE(e->HandleAllocated());
+    EXPECT_FALSE(e->SpinButton()->HandleAllocated());
+    EXPECT_EQ(Limit(e), 4);
+
+    e->SetMin(1);
+    EXPECT_EQ(e->SpinButton()->RangeLow(), 1);
+    EXPECT_EQ(e->Text(), "0");
+    EXPECT_EQ(Limit(e), 4);
+
+    e->SetPosition(1);
+    ASSERT_TRUE(e->SpinButton()->HandleAllocated());
+    int low = 0, high = 0;
+    SendMessageW(e->SpinButton()->Handle(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                 reinterpret_cast<LPARAM>(&high));
+    EXPECT_EQ(low, 1);
+    EXPECT_EQ(high, 9999);
+    EXPECT_EQ(e->Position(), 1);
+    EXPECT_EQ(e->Text(), "1");
+    EXPECT_EQ(e->LastValue(), 1);
+
+    e->Loaded();
+    EXPECT_EQ(Limit(e), 4);
+    // The acceleration table is cut to its first entry, which still steps.
+    UDACCEL accel[4]{};
+    const LRESULT entries = SendMessageW(e->SpinButton()->Handle(), UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel));
+    EXPECT_LE(entries, 1);
+    if (entries == 1) EXPECT_GE(accel[0].nInc, 1u);
+}
+
+TEST_F(EditUpDownTest, TypingTakesDigitsAndMinusAndDropsTheRestWithABeep)
+{
+    TEditUpDown* e = DialogEdit();
+    std::vector<wchar_t> pressed;
+    e->OnKeyPress = [&pressed](TComponent*, wchar_t& k) { pressed.push_back(k); };
+    Clear(e);
+    Type(e, L"2-5");
+    EXPECT_EQ(e->Text(), "2-5");
+    EXPECT_EQ(beeps, 0);
+    for (wchar_t k : {L'\b', L'a', L' ', L'+', L'\r', L'\x1b', L'\x16', L'あ'}) {
+        const int before = beeps;
+        pressed.clear();
+        Type(e, std::wstring(1, k));
+        EXPECT_EQ(beeps, before + 1) << int(k);
+        ASSERT_EQ(pressed.size(), 1u);
+        EXPECT_EQ(pressed[0], L'\0');
+    }
+    EXPECT_EQ(e->Text(), "2-5");
+}
+
+TEST_F(EditUpDownTest, TextThatIsNoNumberInRangeKeepsThePosition)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetPosition(12);
+    for (const wchar_t* typed : {L"0", L"", L"-", L"-3", L"00"}) {
+        Clear(e);
+        Type(e, typed);
+        EXPECT_EQ(e->Position(), 12) << typed;
+        EXPECT_EQ(e->LastValue(), 12);
+    }
+    // A minus after a digit: typed in front of the minus, so no step passes a number.
+    Clear(e);
+    Type(e, L"-");
+    SendMessageW(e->Handle(), EM_SETSEL, 0, 0);
+    Type(e, L"1");
+    EXPECT_EQ(e->Text(), "1-");
+    EXPECT_EQ(e->Position(), 12);
+    // At most four characters can be typed.
+    Clear(e);
+    Type(e, L"12345");
+    EXPECT_EQ(e->Text(), "1234");
+    Clear(e);
+    Type(e, L"25");
+    EXPECT_EQ(e->Position(), 25);
+}
+
+TEST_F(EditUpDownTest, OnChangeSeesThePositionFromBeforeTheNewText)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetPosition(5);
+    std::vector<std::pair<std::string, int>> changes;
+    e->OnChange = [&](TComponent*) { changes.emplace_back(e->Text(), e->Position()); };
+    SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
+    Type(e, L"8");
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0], (std::pair<std::string, int>{"8", 5}));
+    EXPECT_EQ(e->Position(), 8);
+    Key(e, VK_UP);
+    e->SetPosition(3);
+    e->SetMax(50);
+    EXPECT_EQ(changes.size(), 3u); // arrow and position; the bound left the text as it was
+    EXPECT_EQ(changes.back().first, "3");
+}
+
+TEST_F(EditUpDownTest, ArrowKeysStepFromTheTextWithinTheBounds)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetPosition(7);
+    Clear(e);
+    Key(e, VK_UP);
+    EXPECT_EQ(e->Text(), "8"); // empty text: the last accepted value plus one
+    EXPECT_EQ(e->Position(), 8);
+    Key(e, VK_DOWN);
+    Key(e, VK_DOWN);
+    EXPECT_EQ(e->Position(), 6);
+    Clear(e);
+    Type(e, L"0");
+    Key(e, VK_DOWN);
+    EXPECT_EQ(e->Text(), "0");
+    Key(e, VK_UP);
+    EXPECT_EQ(e->Position(), 1);
+    Key(e, VK_DOWN);
+    EXPECT_EQ(e->Position(), 1);
+    e->SetPosition(9999);
+    Key(e, VK_UP);
+    EXPECT_EQ(e->Position(), 9999);
+    EXPECT_EQ(e->Text(), "9999");
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(EditUpDownTest, ArrowButtonsStepAndTheEditFollows)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetPosition(10);
+    ClickArrow(e, true);
+    EXPECT_EQ(e->Position(), 11);
+    EXPECT_EQ(e->Text(), "11");
+    EXPECT_EQ(e->LastValue(), 11);
+    ClickArrow(e, false);
+    ClickArrow(e, false);
+    EXPECT_EQ(e->Text(), "9");
+    e->SetPosition(1);
+    ClickArrow(e, false);
+    EXPECT_EQ(e->Position(), 1);
+}
+
+TEST_F(EditUpDownTest, ReadOnlyStillStepsWithArrowsAndButtons)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetReadOnly(true);
+    e->SetPosition(4);
+    Key(e, VK_UP);
+    EXPECT_EQ(e->Position(), 5);
+    ClickArrow(e, true);
+    EXPECT_EQ(e->Text(), "6");
+}
+
+TEST_F(EditUpDownTest, LimitFollowsTheLongerBound)
+{
+    auto* e = new TEditUpDown(form_);
+    e->SetParent(form_);
+    e->SetMin(-1000);
+    e->SetMax(5);
+    EXPECT_EQ(Limit(e), 5);
+    e->SetMin(-5);
+    e->SetMax(100);
+    EXPECT_EQ(Limit(e), 3);
+    e->SetText("123456"); // the program's own text is not limited
+    EXPECT_EQ(e->Text(), "123456");
+}
+
+TEST_F(EditUpDownTest, WritingPositionEndsAtTheNearerBound)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetPosition(20000);
+    EXPECT_EQ(e->Position(), 9999);
+    EXPECT_EQ(e->Text(), "9999");
+    e->SetPosition(-3);
+    EXPECT_EQ(e->Position(), 1);
+    EXPECT_EQ(e->LastValue(), 1);
+    e->SetText("007");
+    e->SetPosition(7);
+    EXPECT_EQ(e->Text(), "7");
+}
+
+TEST_F(EditUpDownTest, WritingABoundReplacesTypedText)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetPosition(30);
+    Clear(e);
+    Type(e, L"-");
+    e->SetMax(500);
+    EXPECT_EQ(e->Text(), "30");
+}
+
+TEST_F(EditUpDownTest, MinAboveMaxAcceptsNothing)
+{
+    auto* e = new TEditUpDown(form_);
+    e->SetParent(form_);
+    e->SetMin(10);
+    e->SetMax(5);
+    const int16_t before = e->LastValue();
+    Clear(e);
+    Type(e, L"7");
+    EXPECT_EQ(e->LastValue(), before);
+    Key(e, VK_UP);
+    Key(e, VK_DOWN);
+    EXPECT_EQ(e->Text(), "7");
+}
+
+TEST_F(EditUpDownTest, ButtonsSitInsideTheRightEdge)
+{
+    // A font whose cell is 12 pixels high, as the dialog's is on Windows.
+    form_->Font().SetHeight(12);
+    TEditUpDown* e = DialogEdit();
+    ASSERT_EQ(e->RequiredHeight(), 21);
+    form_->Show();
+    PumpFor(30);
+    EXPECT_EQ(e->Height(), 21);
+    TUpDownButton* b = e->SpinButton();
+    EXPECT_EQ(b->Left(), 37);
+    EXPECT_EQ(b->Top(), 0);
+    EXPECT_EQ(b->Width(), 15);
+    EXPECT_EQ(b->Height(), 16);
+    RECT text;
+    SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    RECT client;
+    GetClientRect(e->Handle(), &client);
+    EXPECT_LE(text.right, client.right - 15);
+
+    e->SetHeight(10);
+    PumpFor(30);
+    EXPECT_EQ(e->Height(), e->RequiredHeight());
+}
+
+TEST_F(EditUpDownTest, FocusDoesNotSelectTheText)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetPosition(1234);
+    form_->Show();
+    e->SetFocus();
+    PumpFor(30);
+    DWORD start = 0, end = 0;
+    SendMessageW(e->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, end);
+}
+
+} // namespace
