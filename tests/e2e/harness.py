@@ -47,6 +47,11 @@ def saver():
     return int(f['active']), int(f['timeout']), f['registry']
 
 
+def registry_flag():
+    """The flag in the user profile, read without making a window."""
+    return probe('registry')['registry']
+
+
 def set_saver(active, seconds=None):
     args = ['set-saver', str(int(active))] + ([str(seconds)] if seconds is not None else [])
     probe(*args)
@@ -62,11 +67,13 @@ def xdotool(*args):
                           stderr=subprocess.DEVNULL, timeout=30).stdout.decode()
 
 
-def screenshot(name):
+def screenshot(name, area=None):
+    """Saves the screen, or the area (x, y, width, height) of it, among the test artefacts."""
     ARTIFACTS.mkdir(parents=True, exist_ok=True)
     path = ARTIFACTS / name
-    subprocess.run(['import', '-window', 'root', str(path)], env=dict(os.environ, DISPLAY=display()), check=True,
-                   timeout=30)
+    crop = ['-crop', '{2}x{3}+{0}+{1}'.format(*area), '+repage'] if area else []
+    subprocess.run(['import', '-window', 'root', *crop, str(path)], env=dict(os.environ, DISPLAY=display()),
+                   check=True, timeout=30)
     return path
 
 
@@ -119,9 +126,13 @@ class Lullwick:
                 self.proc.wait()
 
 
+def tray_window():
+    return wait_for(lambda: xdotool('search', '--name', 'Wine System Tray').split(), 20, 'the tray window')[0]
+
+
 def tray_icon():
     """Screen position of the first icon in Wine's own tray window."""
-    wid = wait_for(lambda: xdotool('search', '--name', 'Wine System Tray').split(), 20, 'the tray window')[0]
+    wid = tray_window()
     geometry = xdotool('getwindowgeometry', '--shell', wid)
     values = dict(line.split('=') for line in geometry.split())
     return int(values['X']) + 12, int(values['Y']) + 31
@@ -148,3 +159,72 @@ class LullwickTest(unittest.TestCase):
     def assertSaver(self, active):
         a, _, registry = saver()
         self.assertEqual((a, registry), (int(active), str(int(active))), 'screen-saver flag (display, registry)')
+
+
+def window(cls):
+    """(visible, x, y, width, height) of the program's window of that class, or None."""
+    state = probe('window', cls)['window']
+    if state == 'none':
+        return None
+    v, x, y, w, h = map(int, state.split())
+    return bool(v), x, y, w, h
+
+
+def focus_x_window(x, y, w, h):
+    """Gives the keyboard to the program's X window with that place and size,
+    as a window manager would on a click."""
+    for wid in xdotool('search', '--onlyvisible', '--classname', 'lullwick.exe').split():
+        values = dict(line.split('=') for line in xdotool('getwindowgeometry', '--shell', wid).split())
+        if (int(values['X']), int(values['Y']), int(values['WIDTH']), int(values['HEIGHT'])) == (x, y, w, h):
+            xdotool('windowfocus', '--sync', wid)
+            return wid
+    raise AssertionError(f'no X window at {x},{y} {w}x{h}')
+
+
+_menu_closed_at = 0.0
+
+
+def menu_closed():
+    """Waits for the open menu to close and notes when it did."""
+    global _menu_closed_at
+    wait_for(lambda: not menu_x_window(), 10, 'the menu to close')
+    _menu_closed_at = time.monotonic()
+
+
+def open_menu(shift=False):
+    """Right-clicks the tray icon and gives the open menu the keyboard."""
+    # Wine's own tray window drops a click that comes within a moment of a
+    # menu closing, which no person's second click does.
+    time.sleep(max(0.0, _menu_closed_at + 1.0 - time.monotonic()))
+    x, y = tray_icon()
+    # There is no window manager to focus the tray on a click: do it as one would.
+    xdotool('windowfocus', '--sync', tray_window())
+    xdotool('mousemove', x, y)
+    if shift:
+        xdotool('keydown', 'shift')
+    xdotool('click', 3)
+    if shift:
+        xdotool('keyup', 'shift')
+    # Watched from the X side: a Windows process started now would take the
+    # foreground from the menu before it opens.
+    wid = wait_for(menu_x_window, 10, 'the tray menu')
+    xdotool('windowfocus', '--sync', wid)
+    values = dict(line.split('=') for line in xdotool('getwindowgeometry', '--shell', wid).split())
+    return tuple(int(values[k]) for k in ('X', 'Y', 'WIDTH', 'HEIGHT'))
+
+
+def menu_x_window():
+    """The X window of the program's open popup menu: visible, untitled, not a placeholder."""
+    for wid in xdotool('search', '--onlyvisible', '--classname', 'lullwick.exe').split():
+        if xdotool('getwindowname', wid).strip():
+            continue
+        values = dict(line.split('=') for line in xdotool('getwindowgeometry', '--shell', wid).split())
+        if int(values['WIDTH']) > 20 and int(values['HEIGHT']) > 20:
+            return wid
+    return None
+
+
+def focus_form(cls):
+    visible, x, y, w, h = wait_for(lambda: (window(cls) or (False,))[0] and window(cls), 10, cls + ' on screen')
+    focus_x_window(x, y, w, h)
+    return x, y, w, h

@@ -202,7 +202,8 @@ void PrintSaver()
 int Usage()
 {
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
-          L" window CLASS | wait-window CLASS ms | close-main | run CMDLINE | menu | broadcast-taskbar");
+          L" window CLASS | wait-window CLASS ms | count-windows CLASS | close-main | run CMDLINE | menu |"
+          L" broadcast-taskbar");
     return 2;
 }
 
@@ -214,6 +215,13 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring command = argv[1];
     if (command == L"saver") {
         PrintSaver();
+    } else if (command == L"registry") {
+        // The user profile alone, without a window that could take the foreground.
+        wchar_t value[16] = L"";
+        DWORD size = sizeof value;
+        RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value,
+                     &size);
+        Print(L"registry=" + std::wstring(value));
     } else if (command == L"set-saver" && argc >= 3) {
         CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, _wtoi(argv[2]), nullptr, SPIF_UPDATEINIFILE);
@@ -277,16 +285,16 @@ int wmain(int argc, wchar_t** argv)
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);
     } else if (command == L"menu") {
-        HWND menuWindow = FindWindowW(L"#32768", nullptr);
-        HMENU menu = menuWindow ? reinterpret_cast<HMENU>(SendMessageW(menuWindow, 0x01E1 /* MN_GETHMENU */, 0, 0))
-                                : nullptr;
-        const int count = menu ? GetMenuItemCount(menu) : -1;
-        Print(L"items=" + std::to_wstring(count));
-        for (int i = 0; i < count; ++i) {
-            wchar_t text[256] = L"";
-            GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
-            Print(L"item=" + Escaped(text));
-        }
+        // The open popup menu's window; its items live in the other process.
+        HWND menuWindow = nullptr;
+        EnumWindows(
+            [](HWND h, LPARAM p) -> BOOL {
+                if (ClassOf(h) != L"#32768" || !IsWindowVisible(h)) return TRUE;
+                *reinterpret_cast<HWND*>(p) = h;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&menuWindow));
+        PrintWindowState(menuWindow);
     } else if (command == L"broadcast-taskbar") {
         PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     } else {

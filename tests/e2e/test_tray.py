@@ -1,0 +1,142 @@
+"""The resident program as a person uses it: the tray icon, its menu, the
+version window and the wait-time dialog, driven with xdotool."""
+import time
+import unittest
+
+from harness import (LullwickTest, focus_form, menu_closed, open_menu, probe, registry_flag, saver, screenshot, set_saver, tray_icon,
+                     wait_for, window, xdotool)
+
+# Keyboard steps from an unselected menu to each item (separators are skipped).
+STATUS, TIMEOUT, EXECUTE, VERSION = 1, 2, 3, 4
+
+
+def choose(downs):
+    xdotool('key', *(['Down'] * downs), 'Return')
+    menu_closed()
+
+
+def choose_exit():
+    xdotool('key', 'Up', 'Return')
+
+
+def tray_shown():
+    return bool(xdotool('search', '--onlyvisible', '--name', 'Wine System Tray').split())
+
+
+class Tray(LullwickTest):
+    def resident(self, saver_on, seconds=600):
+        set_saver(saver_on, seconds)
+        run = self.start()
+        run.wait_resident()
+        return run
+
+    def test_menu_opens_on_the_right_button_and_the_icon_leaves_at_exit(self):
+        run = self.resident(True)
+        x, y, w, h = open_menu()
+        # Six items and two separator lines.
+        self.assertGreater(h, 6 * 12)
+        screenshot('tray-menu.png', (0, 0, x + w + 8, y + h + 8))
+        self.assertEqual(probe('menu')['window'].split()[0], '1')
+        xdotool('key', 'Escape')
+        menu_closed()
+        self.assertTrue(tray_shown())
+        probe('close-main')
+        run.wait_exit()
+        wait_for(lambda: not tray_shown(), 10, 'the icon to leave the tray')
+
+    def test_status_item_toggles_and_exit_restores_the_state_from_start(self):
+        run = self.resident(True)
+        self.assertSaver(False)
+        open_menu()
+        choose(STATUS)
+        wait_for(lambda: registry_flag() == '1', 10, 'the status item to switch the screen saver on')
+        open_menu()
+        choose(STATUS)
+        wait_for(lambda: registry_flag() == '0', 10, 'the status item to switch it off again')
+        open_menu()
+        choose_exit()
+        run.wait_exit()
+        self.assertSaver(True)
+
+    def test_shift_exit_leaves_the_screen_saver_off(self):
+        run = self.resident(True)
+        open_menu(shift=True)
+        screenshot('tray-menu-shift.png')
+        choose_exit()
+        run.wait_exit()
+        self.assertSaver(False)
+
+    def test_double_click_starts_the_screen_saver_after_a_second(self):
+        self.resident(True)
+        self.assertSaver(False)
+        x, y = tray_icon()
+        clicked = time.monotonic()
+        xdotool('mousemove', x, y, 'click', '--repeat', 2, '--delay', 80, 1)
+        wait_for(lambda: saver()[0] == 1, 10, 'the double click to switch the screen saver on')
+        self.assertGreaterEqual(time.monotonic() - clicked, 1.0)
+        self.assertSaver(True)
+        time.sleep(1)
+        self.assertFalse(window('TFormMain')[0], 'a double click is no single click')
+
+    def test_single_click_shows_the_version_window_and_its_close_box_hides_it(self):
+        run = self.resident(False)
+        self.assertFalse(window('TFormMain')[0])
+        x, y = tray_icon()
+        xdotool('mousemove', x, y, 'click', 1)
+        _, wx, wy, ww, wh = wait_for(lambda: window('TFormMain')[0] and window('TFormMain'), 10,
+                                     'the version window')
+        time.sleep(0.3)
+        screenshot('version-window.png', (wx, wy, ww, wh))
+        # The close box sits at the right end of the title bar.
+        xdotool('mousemove', wx + ww - 13, wy + 11, 'click', 1)
+        wait_for(lambda: not window('TFormMain')[0], 10, 'the version window to hide')
+        self.assertTrue(run.running())
+        self.assertTrue(tray_shown())
+
+    def test_alt_f4_on_the_version_window_ends_the_program(self):
+        run = self.resident(True)
+        open_menu()
+        choose(VERSION)
+        focus_form('TFormMain')
+        xdotool('key', 'alt+F4')
+        run.wait_exit()
+        self.assertSaver(True)
+
+    def test_wait_time_changed_from_the_menu_with_the_keyboard(self):
+        run = self.resident(True, 600)
+        open_menu()
+        choose(TIMEOUT)
+        area = focus_form('TFormSetTimeout')
+        xdotool('key', 'Home', 'shift+End', 'Delete')
+        xdotool('type', '25')
+        time.sleep(0.3)
+        screenshot('wait-time-dialog.png', area)
+        xdotool('key', 'Return')
+        time.sleep(0.3)
+        self.assertTrue(window('TFormSetTimeout')[0], 'the first Enter only moves to OK')
+        self.assertEqual(saver()[1], 600)
+        xdotool('key', 'Return')
+        wait_for(lambda: not window('TFormSetTimeout')[0], 10, 'the dialog to close')
+        self.assertEqual(saver()[1], 1500)
+        open_menu()
+        screenshot('tray-menu-after-change.png')
+        choose_exit()
+        run.wait_exit()
+        self.assertEqual(saver()[1], 1500)  # the wait time is the user's new choice
+        self.assertSaver(True)
+
+    def test_icon_comes_back_when_the_taskbar_is_created_again(self):
+        run = self.resident(True)
+        probe('broadcast-taskbar')
+        time.sleep(1)
+        self.assertTrue(tray_shown())
+        open_menu()
+        choose(STATUS)
+        wait_for(lambda: saver()[0] == 1, 10, 'the menu to work after the taskbar came back')
+        self.assertEqual(probe('count-boxes')['boxes'], '0')
+        probe('close-main')
+        run.wait_exit()
+
+
+if __name__ == '__main__':
+    unittest.main()
