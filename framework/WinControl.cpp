@@ -111,10 +111,7 @@ int TWinControl::ClientHeight()
 void TWinControl::ScaleBy(int m, int d)
 {
     SetBounds(MulDiv(left_, m, d), MulDiv(top_, m, d), MulDiv(width_, m, d), MulDiv(height_, m, d));
-    if (!parentFont_) {
-        font_.SetHeight(MulDiv(font_.Height(), m, d));
-        parentFont_ = false;
-    }
+    if (!parentFont_) font_.SetHeight(MulDiv(font_.Height(), m, d));
     for (TWinControl* child : controls_) child->ScaleBy(m, d);
 }
 

@@ -140,7 +140,9 @@ TEST_F(EditUpDownTest, LoadingSequenceOfTheDialogsEdit)
     UDACCEL accel[4]{};
     const LRESULT entries = SendMessageW(e->SpinButton()->Handle(), UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel));
     EXPECT_LE(entries, 1);
-    if (entries == 1) EXPECT_GE(accel[0].nInc, 1u);
+    if (entries == 1) {
+        EXPECT_GE(accel[0].nInc, 1u);
+    }
 }
 
 TEST_F(EditUpDownTest, TypingTakesDigitsAndMinusAndDropsTheRestWithABeep)

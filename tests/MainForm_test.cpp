@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/Lifecycle.h"
 #include "app/cm_lullwick.h"
 #include "components/trayicon/ShellNotify.h"
 #include "components/trayicon/TrayIcon.h"
@@ -223,6 +224,33 @@ TEST_F(MainFormTest, CloseBoxHidesAndEveryOtherCloseEndsTheProgram)
     SetCursorPos(r.left + 30, r.top + 60);
     SendMessageW(FormMain->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(MainFormTest, ScalingToTheScreensDpiKeepsEveryProportion)
+{
+    Create();
+    FormMain->ScaleBy(3, 2); // 96 to 144 pixels per inch
+    FormMain->ppVersionClick(nullptr);
+    RECT client;
+    GetClientRect(FormMain->Handle(), &client);
+    EXPECT_EQ(client.right, 411);
+    EXPECT_EQ(client.bottom, 312);
+    EXPECT_EQ(FormMain->Font().Height(), -18);
+    EXPECT_EQ(FormMain->LabelTitle->Font().Height(), -24);
+    EXPECT_TRUE(FormMain->Label3->ParentFont());
+    EXPECT_EQ(FormMain->ButtonClose->Left(), 288);
+    EXPECT_EQ(FormMain->ButtonClose->Width(), 113); // rounded, as MulDiv does
+    EXPECT_EQ(FormMain->ImageIcon->Width(), 48);
+    EXPECT_EQ(FormMain->PanelVersion->Height(), 242);
+}
+
+TEST(HelpFile, IsLullwickHlpBesideTheProgram)
+{
+    wchar_t program[MAX_PATH];
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring folder = program;
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    EXPECT_EQ(HelpFilePath(), folder + L"Lullwick.hlp");
 }
 
 TEST_F(MainFormTest, HelpOpensTheFileBesideTheProgram)
