@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
-# Regenerates the README's pictures from the end-to-end tests, which take them
-# under Xvfb with the Japanese fonts of the test prefix.
+# Regenerates the README's pictures from the end-to-end tray tests, which take
+# them under Xvfb with the Japanese fonts of the test prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/build.sh
-source scripts/wine-env.sh
-trap 'lullwick_stop_wine "$PWD/build/mingw"' EXIT
-ctest --preset mingw -R 'e2e_test_tray$'
+scripts/test.sh -R 'e2e_test_tray$'
 mkdir -p docs/images
 for shot in tray-menu version-window wait-time-dialog; do
   cp "build/mingw/e2e-artifacts/$shot.png" "docs/images/$shot.png"
