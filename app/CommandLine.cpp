@@ -38,10 +38,8 @@ std::vector<std::wstring> SplitParameters(std::wstring_view line)
     auto next = [&line](size_t& p) {
         for (;;) {
             while (p < line.size() && line[p] <= L' ') ++p;
-            if (p + 1 < line.size() && line[p] == L'"' && line[p + 1] == L'"')
-                p += 2;
-            else
-                break;
+            if (p + 1 < line.size() && line[p] == L'"' && line[p + 1] == L'"') p += 2;
+            else break;
         }
         std::wstring param;
         while (p < line.size() && line[p] > L' ') {
@@ -65,13 +63,13 @@ std::vector<std::wstring> SplitParameters(std::wstring_view line)
 std::string StatusMessage(bool active, int minutes)
 {
     return std::string("現在のスクリーンセーバーの設定は 『") + StateWord(active) + "』 です。" + "\r" + "\r" +
-           WaitLine(minutes);
+        WaitLine(minutes);
 }
 
 std::string ChangeMessage(bool activeBefore, int minutes)
 {
     return std::string("スクリーンセーバーの状態を 『") + StateWord(!activeBefore) + "』 に変更しました。" + "\r" +
-           "\r" + WaitLine(minutes);
+        "\r" + WaitLine(minutes);
 }
 
 std::string SwitchedOnMessage(int minutes)
@@ -96,14 +94,15 @@ std::string AlreadyOffMessage(int minutes)
 
 std::string ParameterErrorMessage()
 {
-    return std::string("パラメータエラーです。\r\r---------------------------------------------------\r\r") + OptionList;
+    return std::string("パラメータエラーです。\r\r---------------------------------------------------\r\r") +
+        OptionList;
 }
 
 std::wstring OptionErrorMessage(std::wstring_view parameter)
 {
     return text::ToWide("オプションエラーです。（") + std::wstring(parameter) +
-           text::ToWide(std::string("）") + "\r" + "\r" + "---------------------------------------------------" +
-                        "\r" + "\r" + OptionList);
+        text::ToWide(std::string("）") + "\r" + "\r" + "---------------------------------------------------" + "\r" +
+            "\r" + OptionList);
 }
 
 OptionJob DecideOption(std::wstring_view option, bool active, int minutes)
@@ -120,11 +119,11 @@ OptionJob DecideOption(std::wstring_view option, bool active, int minutes)
     if (option == L"/S") return show(StatusMessage(active, minutes), info);
     if (option == L"/C") return set(!active, text::ToWide(ChangeMessage(active, minutes)));
     if (option == L"/c") return set(!active);
-    if (option == L"/A") return active ? show(AlreadyOnMessage(minutes), info)
-                                       : set(true, text::ToWide(SwitchedOnMessage(minutes)));
+    if (option == L"/A")
+        return active ? show(AlreadyOnMessage(minutes), info) : set(true, text::ToWide(SwitchedOnMessage(minutes)));
     if (option == L"/a") return active ? OptionJob{} : set(true);
-    if (option == L"/I") return active ? set(false, text::ToWide(SwitchedOffMessage(minutes)))
-                                       : show(AlreadyOffMessage(minutes), info);
+    if (option == L"/I")
+        return active ? set(false, text::ToWide(SwitchedOffMessage(minutes))) : show(AlreadyOffMessage(minutes), info);
     if (option == L"/i") return active ? set(false) : OptionJob{};
     if (option == L"/e") return OptionJob{true, true, {}, 0};
     return OptionJob{std::nullopt, false, OptionErrorMessage(option), MB_ICONERROR};

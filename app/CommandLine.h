@@ -28,9 +28,9 @@ std::wstring OptionErrorMessage(std::wstring_view parameter);
 // What one option does, given the state and the wait time read before it.
 struct OptionJob {
     std::optional<bool> setActive; // the state to write, if any
-    bool execute = false;          // start the screen saver afterwards
-    std::wstring message;          // empty: no message box
-    UINT icon = 0;                 // MB_ICONINFORMATION or MB_ICONERROR
+    bool execute = false; // start the screen saver afterwards
+    std::wstring message; // empty: no message box
+    UINT icon = 0; // MB_ICONINFORMATION or MB_ICONERROR
 };
 OptionJob DecideOption(std::wstring_view parameter, bool active, int minutes);
 

@@ -17,7 +17,7 @@ public:
     static constexpr const char* ClassName = "TFormMain";
     static const char* const Description;
 
-    explicit TFormMain(TComponent* owner) : TForm(owner) {}
+    explicit TFormMain(TComponent* owner) : TForm(owner) { }
 
     TTrayIcon* TrayIcon = nullptr;
     TPanel* PanelVersion = nullptr;

@@ -12,7 +12,7 @@ public:
     static constexpr const char* ClassName = "TFormSetTimeout";
     static const char* const Description;
 
-    explicit TFormSetTimeout(TComponent* owner) : TForm(owner) {}
+    explicit TFormSetTimeout(TComponent* owner) : TForm(owner) { }
 
     TPanel* PanelTimeout = nullptr;
     TLabel* LabelMsg = nullptr;

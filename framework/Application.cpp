@@ -59,8 +59,8 @@ HelpViewerFn HelpViewer = OpenHelpViewer;
 
 TApplication::TApplication() : TComponent(nullptr)
 {
-    handle_ = CreateHiddenWindow(ApplicationClass, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, nullptr,
-                                 &WindowProc, this);
+    handle_ = CreateHiddenWindow(
+        ApplicationClass, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, nullptr, &WindowProc, this);
     threadWindow_ = CreateHiddenWindow(ThreadWindowClass, 0, HWND_MESSAGE, &WindowProc, this);
     icon_.LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", GetSystemMetrics(SM_CXICON));
     Application = this;

@@ -18,7 +18,7 @@ public:
     TApplication();
     ~TApplication() override;
 
-    void Initialize() {}
+    void Initialize() { }
     // Creates a form, reads its description and runs its OnCreate; the first
     // form created becomes the main form.
     template <class T>

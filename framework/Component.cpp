@@ -46,8 +46,8 @@ void TComponent::Detach(TComponent* child) { std::erase(components_, child); }
 
 TComponent* TComponent::FindComponent(std::string_view name) const
 {
-    const auto it = std::find_if(components_.begin(), components_.end(),
-                                 [name](const TComponent* c) { return c->name_ == name; });
+    const auto it =
+        std::find_if(components_.begin(), components_.end(), [name](const TComponent* c) { return c->name_ == name; });
     return it == components_.end() ? nullptr : *it;
 }
 

@@ -46,9 +46,9 @@ public:
     virtual void Loaded() { loading_ = false; }
     // Places a component read inside this one's description (a control in its
     // parent, an item in its menu).
-    virtual void SetParentComponent(TComponent*) {}
+    virtual void SetParentComponent(TComponent*) { }
     // Runs before destruction starts, while the whole object is still intact.
-    virtual void BeforeDestruction() {}
+    virtual void BeforeDestruction() { }
 
     // Tells every component that refers to this one that it goes, while it is still whole.
     void SendRemovalNotifications();

@@ -6,7 +6,7 @@
 
 #include <map>
 
-TFont::TFont() : name_("MS Shell Dlg 2"), height_(-12), charset_(DEFAULT_CHARSET) {}
+TFont::TFont() : name_("MS Shell Dlg 2"), height_(-12), charset_(DEFAULT_CHARSET) { }
 
 void TFont::Changed()
 {
@@ -58,14 +58,12 @@ bool TFont::SetProperty(std::string_view name, const TValue& value)
     else if (name == "Style") SetBold(value.Has("fsBold"));
     else if (name == "Color") value.AsIdentifier(); // window text colour: the system's own
     else if (name == "Charset") {
-        static const std::map<std::string, int, std::less<>> charsets = {
-            {"DEFAULT_CHARSET", DEFAULT_CHARSET}, {"SHIFTJIS_CHARSET", SHIFTJIS_CHARSET},
-            {"ANSI_CHARSET", ANSI_CHARSET}};
+        static const std::map<std::string, int, std::less<>> charsets = {{"DEFAULT_CHARSET", DEFAULT_CHARSET},
+            {"SHIFTJIS_CHARSET", SHIFTJIS_CHARSET}, {"ANSI_CHARSET", ANSI_CHARSET}};
         const auto it = charsets.find(value.AsIdentifier());
         if (it == charsets.end()) throw Exception("unknown character set " + value.text);
         SetCharset(it->second);
-    } else
-        return false;
+    } else return false;
     return true;
 }
 

@@ -13,7 +13,7 @@ public:
     TFont();
 
     const std::string& Name() const { return name_; } // code page 932
-    int Height() const { return height_; }            // negative: character height in pixels
+    int Height() const { return height_; } // negative: character height in pixels
     int Charset() const { return charset_; }
     bool Bold() const { return bold_; }
 

@@ -128,8 +128,8 @@ void TForm::SetVisible(bool visible)
     if (!positioned_ && position_ == TPosition::poScreenCenter) {
         RECT work;
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        SetBounds(work.left + (work.right - work.left - Width()) / 2, work.top + (work.bottom - work.top - Height()) / 2,
-                  Width(), Height());
+        SetBounds(work.left + (work.right - work.left - Width()) / 2,
+            work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
     }
     positioned_ = true;
     if (OnShow) OnShow(this);
@@ -142,12 +142,9 @@ void TForm::Close()
     TCloseAction action = TCloseAction::caHide;
     if (OnClose) OnClose(this, action);
     if (action == TCloseAction::caNone) return;
-    if (Application->MainForm() == this)
-        Application->Terminate();
-    else if (action == TCloseAction::caHide)
-        Hide();
-    else if (action == TCloseAction::caMinimize)
-        ShowWindow(Handle(), SW_MINIMIZE);
+    if (Application->MainForm() == this) Application->Terminate();
+    else if (action == TCloseAction::caHide) Hide();
+    else if (action == TCloseAction::caMinimize) ShowWindow(Handle(), SW_MINIMIZE);
 }
 
 void TForm::FocusControl(TWinControl* control)
@@ -177,7 +174,7 @@ std::vector<TWinControl*> TForm::TabOrderList()
     auto visit = [&list](auto& self, TWinControl* parent) -> void {
         std::vector<TWinControl*> children = parent->Controls();
         std::stable_sort(children.begin(), children.end(),
-                         [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
+            [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
         for (TWinControl* c : children) {
             if (c->TabStop() && c->CanFocus()) list.push_back(c);
             self(self, c);
@@ -218,8 +215,8 @@ bool TForm::DialogKey(TWinControl* focused, WORD key)
         if (code & DLGC_WANTALLKEYS) return false;
         auto* focusedButton = dynamic_cast<TButton*>(focused);
         for (TButton* b : Buttons()) {
-            const bool pressed = key == VK_ESCAPE ? b->Cancel()
-                                                  : (b == focusedButton || (!focusedButton && b->Default()));
+            const bool pressed =
+                key == VK_ESCAPE ? b->Cancel() : (b == focusedButton || (!focusedButton && b->Default()));
             if (pressed && b->CanFocus()) {
                 b->Click();
                 return true;

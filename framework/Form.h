@@ -52,7 +52,7 @@ public:
     TCloseEvent OnClose;
 
 protected:
-    virtual void DeclareBindings(TBindings&) {}
+    virtual void DeclareBindings(TBindings&) { }
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void WndProc(TMessage& message) override;

@@ -8,10 +8,10 @@ template <class Handle, auto Release, Handle Null = Handle{}>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(Handle h) : handle_(h) {}
+    explicit UniqueHandle(Handle h) : handle_(h) { }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) { }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
         reset(other.release());
@@ -45,7 +45,7 @@ using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 // A screen device context, released on scope exit.
 class ScreenDC {
 public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
+    ScreenDC() : dc_(GetDC(nullptr)) { }
     ScreenDC(const ScreenDC&) = delete;
     ScreenDC& operator=(const ScreenDC&) = delete;
     ~ScreenDC() { ReleaseDC(nullptr, dc_); }

@@ -5,5 +5,5 @@
 class TImageList : public TComponent {
 public:
     static constexpr const char* ClassName = "TImageList";
-    explicit TImageList(TComponent* owner) : TComponent(owner) {}
+    explicit TImageList(TComponent* owner) : TComponent(owner) { }
 };

@@ -12,8 +12,8 @@ namespace {
 
 UINT TrackPlatformMenu(HMENU menu, int x, int y, HWND owner)
 {
-    return static_cast<UINT>(TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner,
-                                              nullptr));
+    return static_cast<UINT>(
+        TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner, nullptr));
 }
 
 } // namespace
@@ -61,10 +61,8 @@ void TPopupMenu::Popup(int x, int y)
     UniqueMenu menu(CreatePopupMenu());
     for (size_t i = 0; i < items_.size(); ++i) {
         const std::string& caption = items_[i]->caption_;
-        if (caption == "-")
-            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        else
-            AppendMenuW(menu.get(), MF_STRING, i + 1, text::ToWide(caption).c_str());
+        if (caption == "-") AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        else AppendMenuW(menu.get(), MF_STRING, i + 1, text::ToWide(caption).c_str());
     }
     HWND owner = Application->Handle();
     if (auto* form = dynamic_cast<TForm*>(Owner())) owner = form->Handle();

@@ -10,7 +10,7 @@ class TPopupMenu;
 class TMenuItem : public TComponent {
 public:
     static constexpr const char* ClassName = "TMenuItem";
-    explicit TMenuItem(TComponent* owner) : TComponent(owner) {}
+    explicit TMenuItem(TComponent* owner) : TComponent(owner) { }
     ~TMenuItem() override;
 
     // In code page 932; "-" makes a separator line, a TAB starts the second column.
@@ -32,7 +32,7 @@ private:
 class TPopupMenu : public TComponent {
 public:
     static constexpr const char* ClassName = "TPopupMenu";
-    explicit TPopupMenu(TComponent* owner) : TComponent(owner) {}
+    explicit TPopupMenu(TComponent* owner) : TComponent(owner) { }
     ~TPopupMenu() override;
 
     const std::vector<TMenuItem*>& Items() const { return items_; }

@@ -41,7 +41,7 @@ namespace {
 
 class Parser {
 public:
-    explicit Parser(std::string_view source) : src_(source) {}
+    explicit Parser(std::string_view source) : src_(source) { }
 
     TObjectDesc Root()
     {
@@ -76,8 +76,8 @@ private:
     {
         SkipBlanks();
         const size_t start = pos_;
-        while (pos_ < src_.size() && (std::isalnum(static_cast<unsigned char>(src_[pos_])) ||
-                                      src_[pos_] == '_' || src_[pos_] == '.'))
+        while (pos_ < src_.size() &&
+            (std::isalnum(static_cast<unsigned char>(src_[pos_])) || src_[pos_] == '_' || src_[pos_] == '.'))
             ++pos_;
         if (start == pos_) Fail("name expected");
         return std::string(src_.substr(start, pos_ - start));

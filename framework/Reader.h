@@ -25,7 +25,7 @@ struct TValue {
     enum class Kind { Integer, String, Identifier, Set };
     Kind kind = Kind::Integer;
     long long integer = 0;
-    std::string text;               // a string's bytes, or an identifier
+    std::string text; // a string's bytes, or an identifier
     std::vector<std::string> items; // the members of a set
 
     int AsInt() const;
@@ -60,8 +60,8 @@ public:
     void Method(std::string_view name, C* object, void (C::*method)(A...))
     {
         methods_.insert_or_assign(std::string(name),
-                                  TPublishedMethod(std::in_place_type<std::function<void(A...)>>,
-                                                   [object, method](A... args) { (object->*method)(args...); }));
+            TPublishedMethod(std::in_place_type<std::function<void(A...)>>,
+                [object, method](A... args) { (object->*method)(args...); }));
     }
 
     TComponent* Create(const std::string& name, const std::string& className, TComponent* owner) const;
@@ -78,7 +78,7 @@ private:
 
 class TReader {
 public:
-    TReader(TComponent& root, const TBindings& bindings) : root_(root), bindings_(bindings) {}
+    TReader(TComponent& root, const TBindings& bindings) : root_(root), bindings_(bindings) { }
 
     // Creates the described components, reads every stored property, resolves
     // references and then runs each component's end-of-loading hook.

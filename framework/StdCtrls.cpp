@@ -48,9 +48,9 @@ void TLabel::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     CreateSubClass(params, L"STATIC");
-    params.Style |= alignment_ == TAlignment::taCenter        ? SS_CENTER
-                    : alignment_ == TAlignment::taRightJustify ? SS_RIGHT
-                                                                : SS_LEFT;
+    params.Style |= alignment_ == TAlignment::taCenter ? SS_CENTER
+        : alignment_ == TAlignment::taRightJustify     ? SS_RIGHT
+                                                       : SS_LEFT;
     if (layout_ == TTextLayout::tlCenter) params.Style |= SS_CENTERIMAGE;
     // Labels may overlap: each draws only its text over what lies beneath.
     params.Style &= ~WS_CLIPSIBLINGS;
@@ -68,9 +68,9 @@ bool TLabel::SetProperty(std::string_view name, const TValue& value, TReader& re
 {
     if (name == "Caption") SetText(value.AsString());
     else if (name == "Alignment")
-        alignment_ = value.AsIdentifier() == "taCenter"         ? TAlignment::taCenter
-                     : value.AsIdentifier() == "taRightJustify" ? TAlignment::taRightJustify
-                                                                : TAlignment::taLeftJustify;
+        alignment_ = value.AsIdentifier() == "taCenter" ? TAlignment::taCenter
+            : value.AsIdentifier() == "taRightJustify"  ? TAlignment::taRightJustify
+                                                        : TAlignment::taLeftJustify;
     else if (name == "Layout")
         layout_ = value.AsIdentifier() == "tlCenter" ? TTextLayout::tlCenter : TTextLayout::tlTop;
     else if (name == "AutoSize") value.AsBool(); // stored sizes already fit the text

@@ -10,7 +10,7 @@ enum class TPanelBevel { bvNone, bvLowered, bvRaised };
 class TLabel : public TWinControl {
 public:
     static constexpr const char* ClassName = "TLabel";
-    explicit TLabel(TComponent* owner) : TWinControl(owner) {}
+    explicit TLabel(TComponent* owner) : TWinControl(owner) { }
 
     TWinControl* FocusControl() const { return focusControl_; }
     void SetFocusControl(TWinControl* control);
@@ -61,7 +61,7 @@ private:
 class TPanel : public TWinControl {
 public:
     static constexpr const char* ClassName = "TPanel";
-    explicit TPanel(TComponent* owner) : TWinControl(owner) {}
+    explicit TPanel(TComponent* owner) : TWinControl(owner) { }
 
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
     bool CanFocus() const override { return false; }
@@ -77,7 +77,7 @@ private:
 class TImage : public TWinControl {
 public:
     static constexpr const char* ClassName = "TImage";
-    explicit TImage(TComponent* owner) : TWinControl(owner) {}
+    explicit TImage(TComponent* owner) : TWinControl(owner) { }
 
     const TIcon& Picture() const { return picture_; }
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;

@@ -3,7 +3,7 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 
-TThread::TThread() : terminate_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+TThread::TThread() : terminate_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) { }
 
 void TThread::Start()
 {

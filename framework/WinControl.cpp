@@ -177,10 +177,7 @@ void TWinControl::SetText(std::string_view text)
     TextChanged();
 }
 
-const TFont& TWinControl::EffectiveFont() const
-{
-    return parentFont_ && parent_ ? parent_->EffectiveFont() : font_;
-}
+const TFont& TWinControl::EffectiveFont() const { return parentFont_ && parent_ ? parent_->EffectiveFont() : font_; }
 
 void TWinControl::SetParentFont(bool parentFont)
 {
@@ -205,7 +202,7 @@ void TWinControl::CreateParams(TCreateParams& params)
 {
     params.Caption = text::ToWide(text_);
     params.Style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) | (tabStop_ ? WS_TABSTOP : 0) |
-                   (enabled_ ? 0 : WS_DISABLED);
+        (enabled_ ? 0 : WS_DISABLED);
     params.X = left_;
     params.Y = top_;
     params.Width = width_;
@@ -234,8 +231,7 @@ void TWinControl::CreateWnd()
     defWndProc_ = RegisterWindowClass(params, StaticWndProc);
     creatingControl = this;
     HWND hwnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
-                                params.X, params.Y, params.Width, params.Height, parentWindow, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+        params.X, params.Y, params.Width, params.Height, parentWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
     creatingControl = nullptr;
     if (!hwnd) throw Exception("window could not be created");
     text_.clear();
@@ -360,10 +356,8 @@ bool TWinControl::CanFocus() const
 
 void TWinControl::SetFocus()
 {
-    if (TForm* form = ParentForm(); form && form != this)
-        form->FocusControl(this);
-    else
-        ::SetFocus(Handle());
+    if (TForm* form = ParentForm(); form && form != this) form->FocusControl(this);
+    else ::SetFocus(Handle());
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd)

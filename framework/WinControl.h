@@ -105,8 +105,8 @@ protected:
     // Takes over a system window class: its procedure gets what the framework leaves.
     static void CreateSubClass(TCreateParams& params, const wchar_t* systemClass);
     // A WM_COMMAND notification about this control, passed on by its parent.
-    virtual void Command(WORD) {}
-    virtual void TextChanged() {}
+    virtual void Command(WORD) { }
+    virtual void TextChanged() { }
     // WM_CTLCOLOR* about this control, passed on by its parent; true when answered.
     virtual bool CtlColor(HDC, LRESULT&) { return false; }
     bool SettingText() const { return settingText_; }

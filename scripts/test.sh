@@ -3,7 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/check-format.sh
 scripts/build.sh
 source scripts/wine-env.sh
 trap 'lullwick_stop_wine "$PWD/build/mingw"' EXIT
 ctest --preset mingw "$@"
+# The release zips: both programs built and checked (the 32-bit one is not run).
+[[ $# -gt 0 ]] || scripts/package.sh

@@ -63,18 +63,18 @@ TEST(Messages, OptionListIsFifteenLinesOf569Bytes)
 TEST(Messages, StatusAndChangeTexts)
 {
     EXPECT_EQ(StatusMessage(true, 10),
-              "現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
+        "現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
     EXPECT_EQ(StatusMessage(false, 0),
-              "現在のスクリーンセーバーの設定は 『無効』 です。\r\r（待ち時間は 0分に設定されています）");
+        "現在のスクリーンセーバーの設定は 『無効』 です。\r\r（待ち時間は 0分に設定されています）");
     // The change names the state asked for: the opposite of the one before.
     EXPECT_EQ(ChangeMessage(true, 5),
-              "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は 5分に設定されています）");
+        "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は 5分に設定されています）");
     EXPECT_EQ(ChangeMessage(false, 9999),
-              "スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 9999分に設定されています）");
+        "スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 9999分に設定されています）");
     EXPECT_EQ(AlreadyOnMessage(1),
-              "スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r（待ち時間は 1分に設定されています）");
+        "スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r（待ち時間は 1分に設定されています）");
     EXPECT_EQ(SwitchedOffMessage(-1),
-              "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は -1分に設定されています）");
+        "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は -1分に設定されています）");
 }
 
 TEST(Messages, ErrorsCarryTheOptionList)
@@ -105,17 +105,28 @@ struct DecideCase {
 TEST(DecideOption, EveryOptionFromBothStates)
 {
     const DecideCase cases[] = {
-        {L"/?", true, {}, false, MB_ICONINFORMATION},  {L"/S", false, {}, false, MB_ICONINFORMATION},
-        {L"/C", true, false, false, MB_ICONINFORMATION}, {L"/C", false, true, false, MB_ICONINFORMATION},
-        {L"/c", true, false, false, 0},                 {L"/c", false, true, false, 0},
-        {L"/A", false, true, false, MB_ICONINFORMATION}, {L"/A", true, {}, false, MB_ICONINFORMATION},
-        {L"/a", false, true, false, 0},                 {L"/a", true, {}, false, 0},
-        {L"/I", true, false, false, MB_ICONINFORMATION}, {L"/I", false, {}, false, MB_ICONINFORMATION},
-        {L"/i", true, false, false, 0},                 {L"/i", false, {}, false, 0},
-        {L"/e", false, true, true, 0},                  {L"/e", true, true, true, 0},
-        {L"/s", true, {}, false, MB_ICONERROR},         {L"/E", true, {}, false, MB_ICONERROR},
-        {L"-S", true, {}, false, MB_ICONERROR},         {L"S", true, {}, false, MB_ICONERROR},
-        {L"/SS", true, {}, false, MB_ICONERROR},        {L"/S ", true, {}, false, MB_ICONERROR},
+        {L"/?", true, {}, false, MB_ICONINFORMATION},
+        {L"/S", false, {}, false, MB_ICONINFORMATION},
+        {L"/C", true, false, false, MB_ICONINFORMATION},
+        {L"/C", false, true, false, MB_ICONINFORMATION},
+        {L"/c", true, false, false, 0},
+        {L"/c", false, true, false, 0},
+        {L"/A", false, true, false, MB_ICONINFORMATION},
+        {L"/A", true, {}, false, MB_ICONINFORMATION},
+        {L"/a", false, true, false, 0},
+        {L"/a", true, {}, false, 0},
+        {L"/I", true, false, false, MB_ICONINFORMATION},
+        {L"/I", false, {}, false, MB_ICONINFORMATION},
+        {L"/i", true, false, false, 0},
+        {L"/i", false, {}, false, 0},
+        {L"/e", false, true, true, 0},
+        {L"/e", true, true, true, 0},
+        {L"/s", true, {}, false, MB_ICONERROR},
+        {L"/E", true, {}, false, MB_ICONERROR},
+        {L"-S", true, {}, false, MB_ICONERROR},
+        {L"S", true, {}, false, MB_ICONERROR},
+        {L"/SS", true, {}, false, MB_ICONERROR},
+        {L"/S ", true, {}, false, MB_ICONERROR},
     };
     for (const DecideCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.option << (c.active ? " on" : " off"));

@@ -126,8 +126,8 @@ TEST_F(EditUpDownTest, LoadingSequenceOfTheDialogsEdit)
     e->SetPosition(1);
     ASSERT_TRUE(e->SpinButton()->HandleAllocated());
     int low = 0, high = 0;
-    SendMessageW(e->SpinButton()->Handle(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                 reinterpret_cast<LPARAM>(&high));
+    SendMessageW(
+        e->SpinButton()->Handle(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
     EXPECT_EQ(low, 1);
     EXPECT_EQ(high, 9999);
     EXPECT_EQ(e->Position(), 1);

@@ -17,7 +17,7 @@ std::vector<std::string> events;
 class TProbe : public TComponent {
 public:
     static constexpr const char* ClassName = "TProbe";
-    explicit TProbe(TComponent* owner) : TComponent(owner) {}
+    explicit TProbe(TComponent* owner) : TComponent(owner) { }
     ~TProbe() override { events.push_back("destroy " + Name()); }
 
     TProbe* Other = nullptr;
@@ -106,7 +106,7 @@ TEST(Components, ComponentsOfTheSameOwnerHearOfARemoval)
 class TProbeForm : public TForm {
 public:
     static constexpr const char* ClassName = "TProbeForm";
-    explicit TProbeForm(TComponent* owner) : TForm(owner) {}
+    explicit TProbeForm(TComponent* owner) : TForm(owner) { }
     TProbe* First = nullptr;
     TProbe* Second = nullptr;
     TButton* Button = nullptr;
@@ -154,9 +154,9 @@ TEST(FormDescriptions, ReadInOrderWithReferencesResolvedBeforeLoading)
     events.clear();
     auto* form = new TProbeForm(Application);
     form->Load(ProbeDescription);
-    EXPECT_EQ(events, (std::vector<std::string>{"First.Mark := it's first", "Second.Mark := second",
-                                                "First.Other := Second", "loaded First", "loaded Second",
-                                                "created"}));
+    EXPECT_EQ(events,
+        (std::vector<std::string>{"First.Mark := it's first", "Second.Mark := second", "First.Other := Second",
+            "loaded First", "loaded Second", "created"}));
     EXPECT_EQ(form->First->Other, form->Second);
     EXPECT_EQ(form->Button->Text(), "OK");
     EXPECT_EQ(form->Button->Parent(), form);

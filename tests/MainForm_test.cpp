@@ -45,10 +45,7 @@ protected:
         SetShiftHeld(false);
         TakeQuitMessage();
     }
-    void Create()
-    {
-        Application->CreateForm(FormMain);
-    }
+    void Create() { Application->CreateForm(FormMain); }
     void Destroy()
     {
         Free(FormMain);
@@ -161,12 +158,12 @@ TEST_F(MainFormTest, TipReadsTipHelpUntilTheFirstMouseMove)
 {
     Create();
     EXPECT_EQ(FormMain->TrayIcon->TipHelp(), "TipHelp");
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FormMain->TrayIcon->TrayId()),
-                 WM_MOUSEMOVE);
+    SendMessageW(
+        CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FormMain->TrayIcon->TrayId()), WM_MOUSEMOVE);
     EXPECT_EQ(FormMain->TrayIcon->TipHelp(), "Lullwick ＜現在の状態：無効＞");
     SetScreenSaverActive(true);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FormMain->TrayIcon->TrayId()),
-                 WM_MOUSEMOVE);
+    SendMessageW(
+        CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FormMain->TrayIcon->TrayId()), WM_MOUSEMOVE);
     EXPECT_EQ(FormMain->TrayIcon->TipHelp(), "Lullwick ＜現在の状態：有効＞");
 }
 
@@ -211,8 +208,8 @@ TEST_F(MainFormTest, CloseBoxHidesAndEveryOtherCloseEndsTheProgram)
     GetWindowRect(FormMain->Handle(), &r);
     // Over the close box at the right end of the title bar.
     const int caption = GetSystemMetrics(SM_CYCAPTION);
-    SetCursorPos(r.right - GetSystemMetrics(SM_CXFRAME) - caption / 2 - 1,
-                 r.top + GetSystemMetrics(SM_CYFRAME) + caption / 2);
+    SetCursorPos(
+        r.right - GetSystemMetrics(SM_CXFRAME) - caption / 2 - 1, r.top + GetSystemMetrics(SM_CYFRAME) + caption / 2);
     POINT p;
     GetCursorPos(&p);
     ASSERT_EQ(SendMessageW(FormMain->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), HTCLOSE);

@@ -3,7 +3,6 @@
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 
-
 namespace {
 MessageBoxRecorder* activeRecorder = nullptr;
 }

@@ -50,7 +50,7 @@ public:
 
 class TrayIconTest : public testing::Test {
 protected:
-    TrayIconTest() : form_(new TForm(Application)) {}
+    TrayIconTest() : form_(new TForm(Application)) { }
     ~TrayIconTest() override
     {
         Free(form_);
@@ -260,7 +260,7 @@ TEST_F(TrayIconTest, DesignModeNeverTalksToTheShell)
 class TIconForm : public TForm {
 public:
     static constexpr const char* ClassName = "TIconForm";
-    explicit TIconForm(TComponent* owner) : TForm(owner) {}
+    explicit TIconForm(TComponent* owner) : TForm(owner) { }
     TTrayIcon* Tray = nullptr;
     TPopupMenu* Menu = nullptr;
 

@@ -74,10 +74,7 @@ void TUpDownButton::SetRangeHigh(int16_t value)
     if (HandleAllocated()) SendRange();
 }
 
-void TUpDownButton::SetControlPos(int16_t value)
-{
-    Perform(UDM_SETPOS, 0, MAKELONG(static_cast<WORD>(value), 0));
-}
+void TUpDownButton::SetControlPos(int16_t value) { Perform(UDM_SETPOS, 0, MAKELONG(static_cast<WORD>(value), 0)); }
 
 int16_t TUpDownButton::GetControlPos()
 {
@@ -143,10 +140,8 @@ void TEditUpDown::WndProc(TMessage& m)
             return;
         }
         const int bw = FSpinButton->Width();
-        if (FCtl3D)
-            FSpinButton->SetBounds(Width() - bw - 5, 0, bw, Height() - 5);
-        else
-            FSpinButton->SetBounds(Width() - bw, 1, bw, Height() - 3);
+        if (FCtl3D) FSpinButton->SetBounds(Width() - bw - 5, 0, bw, Height() - 5);
+        else FSpinButton->SetBounds(Width() - bw, 1, bw, Height() - 3);
         AdjustTextRect();
         return;
     }
@@ -233,7 +228,7 @@ bool TEditUpDown::SetProperty(std::string_view name, const TValue& value, TReade
     else if (name == "Position") SetPosition(static_cast<int16_t>(value.AsInt()));
     else if (name == "Ctl3D") SetCtl3D(value.AsBool());
     else if (name == "Color" || name == "DragCursor" || name == "DragMode" || name == "ShowHint" ||
-             name == "PopupMenu" || name == "Hint" || name == "Cursor" || name == "HelpContext")
+        name == "PopupMenu" || name == "Hint" || name == "Cursor" || name == "HelpContext")
         return true; // kept as the platform draws and handles them
     else if (name == "OnKeyPress") OnKeyPress = reader.Method<TKeyPressEvent>(value);
     else if (name == "OnKeyDown") OnKeyDown = reader.Method<TKeyEvent>(value);

@@ -27,10 +27,8 @@ int StrToIntDef(std::string_view text, int fallback)
     if (rest.empty()) return fallback;
 
     size_t hexStart = 0;
-    if (rest[0] == '$' || rest[0] == 'x' || rest[0] == 'X')
-        hexStart = 1;
-    else if (rest.size() >= 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X'))
-        hexStart = 2;
+    if (rest[0] == '$' || rest[0] == 'x' || rest[0] == 'X') hexStart = 1;
+    else if (rest.size() >= 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')) hexStart = 2;
     if (hexStart) {
         if (hexStart == rest.size()) return fallback;
         std::uint64_t value = 0;

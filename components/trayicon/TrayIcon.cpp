@@ -17,15 +17,15 @@ namespace {
 
 TTrayIcon* FindTrayIcon(const std::string& id)
 {
-    const auto it = std::find_if(TrayIconList.begin(), TrayIconList.end(),
-                                 [&id](const TTrayIconEntry& e) { return e.id == id; });
+    const auto it =
+        std::find_if(TrayIconList.begin(), TrayIconList.end(), [&id](const TTrayIconEntry& e) { return e.id == id; });
     return it == TrayIconList.end() ? nullptr : it->icon;
 }
 
 bool IsAlive(const TTrayIcon* icon)
 {
-    return std::any_of(TrayIconList.begin(), TrayIconList.end(),
-                       [icon](const TTrayIconEntry& e) { return e.icon == icon; });
+    return std::any_of(
+        TrayIconList.begin(), TrayIconList.end(), [icon](const TTrayIconEntry& e) { return e.icon == icon; });
 }
 
 } // namespace
@@ -63,7 +63,8 @@ TCallbackWindow::~TCallbackWindow()
     // Icons leave the tray while the window they report to still exists; a
     // shell asked later waits in vain for the window to answer.
     for (const TTrayIconEntry& entry : TrayIconList)
-        if (entry.icon->registered_ && !entry.icon->Designing()) entry.icon->NotifyShell(TTrayIcon::ShellAction::Delete);
+        if (entry.icon->registered_ && !entry.icon->Designing())
+            entry.icon->NotifyShell(TTrayIcon::ShellAction::Delete);
     if (CallbackWindow == this) CallbackWindow = nullptr;
 }
 
@@ -103,26 +104,20 @@ void TCallbackWindow::TrayNotify(WPARAM id, LPARAM mouseMessage)
         if (icon->OnMouseMove) icon->OnMouseMove(icon, 0, p.x, p.y);
         break;
     case WM_LBUTTONDOWN:
-        if (icon->LBPopupMenu() && icon->AutoPopup())
-            ShowPopup(*icon, *icon->LBPopupMenu(), p);
-        else if (icon->OnMouseDown)
-            icon->OnMouseDown(icon, TMouseButton::mbLeft, ssLeft, p.x, p.y);
+        if (icon->LBPopupMenu() && icon->AutoPopup()) ShowPopup(*icon, *icon->LBPopupMenu(), p);
+        else if (icon->OnMouseDown) icon->OnMouseDown(icon, TMouseButton::mbLeft, ssLeft, p.x, p.y);
         break;
     case WM_LBUTTONUP:
-        if (icon->OnMouseUp)
-            icon->OnMouseUp(icon, TMouseButton::mbLeft, ssLeft, p.x, p.y);
-        else
-            SingleClickStep(*icon);
+        if (icon->OnMouseUp) icon->OnMouseUp(icon, TMouseButton::mbLeft, ssLeft, p.x, p.y);
+        else SingleClickStep(*icon);
         break;
     case WM_LBUTTONDBLCLK:
         icon->ClickPending = true;
         if (icon->OnDblClick) icon->OnDblClick(icon);
         break;
     case WM_RBUTTONDOWN:
-        if (icon->RBPopupMenu() && icon->AutoPopup())
-            ShowPopup(*icon, *icon->RBPopupMenu(), p);
-        else if (icon->OnMouseDown)
-            icon->OnMouseDown(icon, TMouseButton::mbRight, ssRight, p.x, p.y);
+        if (icon->RBPopupMenu() && icon->AutoPopup()) ShowPopup(*icon, *icon->RBPopupMenu(), p);
+        else if (icon->OnMouseDown) icon->OnMouseDown(icon, TMouseButton::mbRight, ssRight, p.x, p.y);
         break;
     case WM_RBUTTONUP:
         if (icon->OnMouseUp) icon->OnMouseUp(icon, TMouseButton::mbRight, ssRight, p.x, p.y);
@@ -248,10 +243,8 @@ void TTrayIcon::SetVisible(bool visible)
     if (visible == visible_) return;
     visible_ = visible && CurrentIconHandle();
     if (Designing() || Loading()) return;
-    if (visible_)
-        NotifyShell(ShellAction::Add);
-    else if (registered_)
-        NotifyShell(ShellAction::Delete);
+    if (visible_) NotifyShell(ShellAction::Add);
+    else if (registered_) NotifyShell(ShellAction::Delete);
 }
 
 void TTrayIcon::SetTipHelp(std::string_view tip)
@@ -335,8 +328,8 @@ bool TTrayIcon::SetProperty(std::string_view name, const TValue& value, TReader&
     else if (name == "Icon") {
         const std::string& id = value.AsIdentifier();
         TIcon stored;
-        stored.LoadFromResource(GetModuleHandleW(nullptr), std::wstring(id.begin(), id.end()).c_str(),
-                                GetSystemMetrics(SM_CXSMICON));
+        stored.LoadFromResource(
+            GetModuleHandleW(nullptr), std::wstring(id.begin(), id.end()).c_str(), GetSystemMetrics(SM_CXSMICON));
         SetIcon(&stored);
     } else if (name == "LBPopupMenu")
         reader.Reference(value, [this](TComponent* c) { SetLBPopupMenu(dynamic_cast<TPopupMenu*>(c)); });

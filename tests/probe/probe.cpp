@@ -13,8 +13,8 @@ namespace {
 void Print(const std::wstring& line)
 {
     const std::wstring full = line + L"\n";
-    const int n = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), utf8.data(), n, nullptr, nullptr);
     DWORD written;
@@ -99,7 +99,7 @@ std::wstring IconOf(HWND box)
         const wchar_t* id;
         const wchar_t* name;
     } icons[] = {{IDI_HAND, L"error"}, {IDI_ASTERISK, L"information"}, {IDI_EXCLAMATION, L"warning"},
-                 {IDI_QUESTION, L"question"}};
+        {IDI_QUESTION, L"question"}};
     std::wstring best = L"unknown";
     long bestDiff = 0x7fffffff;
     for (const auto& icon : icons) {
@@ -114,7 +114,7 @@ std::wstring IconOf(HWND box)
             for (int x = 0; x < size; ++x) {
                 const COLORREF a = GetPixel(mem, x, y), b = seen[static_cast<size_t>(y * size + x)];
                 diff += std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
-                        std::abs(GetBValue(a) - GetBValue(b));
+                    std::abs(GetBValue(a) - GetBValue(b));
             }
         if (diff < bestDiff) {
             bestDiff = diff;
@@ -179,7 +179,7 @@ void PrintWindowState(HWND h)
     RECT r;
     GetWindowRect(h, &r);
     Print(L"window=" + std::to_wstring(IsWindowVisible(h)) + L" " + std::to_wstring(r.left) + L" " +
-          std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+        std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
 }
 
 // The screen-saver flag is the display's once a window exists, as in the program.
@@ -192,8 +192,8 @@ void PrintSaver()
     SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0);
     wchar_t value[16] = L"";
     DWORD size = sizeof value;
-    RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value,
-                 &size);
+    RegGetValueW(
+        HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value, &size);
     Print(L"active=" + std::to_wstring(active));
     Print(L"timeout=" + std::to_wstring(seconds));
     Print(L"registry=" + std::wstring(value));
@@ -219,15 +219,15 @@ int wmain(int argc, wchar_t** argv)
         // The user profile alone, without a window that could take the foreground.
         wchar_t value[16] = L"";
         DWORD size = sizeof value;
-        RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value,
-                     &size);
+        RegGetValueW(
+            HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value, &size);
         Print(L"registry=" + std::wstring(value));
     } else if (command == L"set-saver" && argc >= 3) {
         CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, _wtoi(argv[2]), nullptr, SPIF_UPDATEINIFILE);
         if (argc >= 4)
-            SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(_wtoi(argv[3])), nullptr,
-                                  SPIF_UPDATEINIFILE);
+            SystemParametersInfoW(
+                SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(_wtoi(argv[3])), nullptr, SPIF_UPDATEINIFILE);
         PrintSaver();
     } else if (command == L"wait-box" && argc >= 3) {
         const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argv[2]));
