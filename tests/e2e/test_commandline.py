@@ -1,7 +1,7 @@
 """The one-job mode of the real program: every option from both states."""
 import unittest
 
-from harness import LullwickTest, probe, saver, set_saver, unescape, wait_for, EXE
+from harness import LullwickTest, probe, screenshot, set_saver, unescape, EXE
 
 OPTION_LIST = '\r'.join([
     '【指定可能オプション】',
@@ -82,6 +82,15 @@ class CommandLine(LullwickTest):
                     self.assertEqual(run.wait_exit(), 0)
                     self.assertEqual(probe('count-boxes')['boxes'], '0')
                     self.assertSaver(AFTER[option](on))
+
+    def test_status_box_as_the_user_sees_it(self):
+        set_saver(True, 600)
+        run = self.run_option('/S')
+        box = probe('wait-box', '20000', '--keep')
+        self.assertEqual(unescape(box['text']), expected('/S', True, 10))
+        screenshot('status-message.png', tuple(map(int, box['rect'].split())))
+        self.assertEqual(probe('press-boxes')['pressed'], '1')
+        self.assertEqual(run.wait_exit(), 0)
 
     def test_wait_time_is_reported_in_whole_minutes(self):
         set_saver(True, 90)

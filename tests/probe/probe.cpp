@@ -140,6 +140,10 @@ void DescribeAndPress(HWND box, bool press)
     Print(L"icon=" + IconOf(box));
     Print(L"buttons=" + buttons);
     Print(L"owner=" + std::to_wstring(GetWindow(box, GW_OWNER) != nullptr));
+    RECT r;
+    GetWindowRect(box, &r);
+    Print(L"rect=" + std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+        std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
     if (press) PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
