@@ -92,6 +92,10 @@ TEST(Messages, OptionErrorRepeatsTheParameterAsTyped)
     EXPECT_NE(message.find(W("（") + typed + W("）")), std::wstring::npos);
     const std::wstring longParam(32000, L'x');
     EXPECT_NE(OptionErrorMessage(longParam).find(longParam), std::wstring::npos);
+    // Invalid UTF-16 (a lone surrogate) is repeated as it came, not lost.
+    const std::wstring broken = L"/\xD800x";
+    EXPECT_NE(OptionErrorMessage(broken).find(broken), std::wstring::npos);
+    EXPECT_EQ(DecideOption(broken, true, 1).icon, static_cast<UINT>(MB_ICONERROR));
 }
 
 struct DecideCase {

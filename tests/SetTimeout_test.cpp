@@ -154,6 +154,26 @@ TEST_F(SetTimeoutTest, OkStoresTheLastAcceptedValueWhenTheTextIsNoNumber)
     EXPECT_EQ(SaverSeconds(), 7 * 60);
 }
 
+TEST_F(SetTimeoutTest, PastedTextThatIsNoNumberIsIgnoredByOk)
+{
+    SetSaverSeconds(600);
+    Open();
+    const std::wstring pasted = L"abc 12";
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    SendMessageW(edit_->Handle(), EM_SETSEL, 0, -1);
+    SendMessageW(edit_->Handle(), WM_PASTE, 0, 0);
+    EXPECT_NE(edit_->Text(), "10");
+    EXPECT_EQ(edit_->Position(), 10);
+    dialog_->ButtonOK->Click();
+    EXPECT_EQ(SaverSeconds(), 600);
+}
+
 TEST_F(SetTimeoutTest, ReopeningAfterCancelShowsTheSystemsValue)
 {
     SetSaverSeconds(300);

@@ -125,6 +125,34 @@ class Tray(LullwickTest):
         self.assertEqual(saver()[1], 1500)  # the wait time is the user's new choice
         self.assertSaver(True)
 
+    def test_ending_while_a_single_click_is_pending(self):
+        run = self.resident(True)
+        x, y = tray_icon()
+        xdotool('mousemove', x, y, 'click', 1)
+        probe('close-main')  # well within the double-click wait
+        self.assertEqual(run.wait_exit(), 0)
+        self.assertSaver(True)
+
+    def test_ending_during_the_one_second_start_wait(self):
+        run = self.resident(False)
+        x, y = tray_icon()
+        xdotool('mousemove', x, y, 'click', '--repeat', 2, '--delay', 80, 1)
+        probe('close-main')
+        self.assertEqual(run.wait_exit(), 0)
+        self.assertSaver(False)  # the state from start, not the one the start command set
+
+    def test_ending_while_the_wait_time_dialog_is_open_stores_nothing(self):
+        run = self.resident(True, 600)
+        open_menu()
+        choose(TIMEOUT)
+        focus_form('TFormSetTimeout')
+        xdotool('key', 'Home', 'shift+End', 'Delete')
+        xdotool('type', '42')
+        probe('close-main')
+        self.assertEqual(run.wait_exit(), 0)
+        self.assertEqual(saver()[1], 600)
+        self.assertSaver(True)
+
     def test_icon_comes_back_when_the_taskbar_is_created_again(self):
         run = self.resident(True)
         probe('broadcast-taskbar')
