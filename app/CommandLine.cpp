@@ -9,124 +9,18 @@ namespace {
 
 constexpr wchar_t Caption[] = L"Lullwick";
 
-std::string WaitLine(int minutes) { return "（待ち時間は " + text::IntToStr(minutes) + "分に設定されています）"; }
-const char* StateWord(bool active) { return active ? "有効" : "無効"; }
+UINT IconStyle(MessageIcon icon)
+{
+    return icon == MessageIcon::Error ? MB_ICONERROR : icon == MessageIcon::Information ? MB_ICONINFORMATION : 0;
+}
 
 } // namespace
 
 CommandLineFn ProcessCommandLine = GetCommandLineW;
 
-const char OptionList[] = "【指定可能オプション】\r"
-                          "\r"
-                          "　　/?\t指定可能オプション表示\r"
-                          "　　/S\tスクリーンセーバー有効／無効状態表示 (Status)\r"
-                          "　　/C\tスクリーンセーバー有効／無効切り替え (Change)\r"
-                          "　　/c\tスクリーンセーバー有効／無効切り替え (Change)\r"
-                          "　　/A\tスクリーンセーバー有効 (Active)\r"
-                          "　　/a\tスクリーンセーバー有効 (Active)\r"
-                          "　　/I\tスクリーンセーバー無効 (Inactive)\r"
-                          "　　/i\tスクリーンセーバー無効 (Inactive)\r"
-                          "　　/e\tスクリーンセーバー実行 (Execute)\r"
-                          "　　　\t（有効／無効状態は有効に変更されます）\r"
-                          "\r"
-                          "　　※大文字のオプションはダイアログによる通知があります。\r"
-                          "　　※一度に指定できるオプションは一つだけです(^^;";
-
-std::vector<std::wstring> SplitParameters(std::wstring_view line)
-{
-    // Reads one parameter from `p`, the way the run-time library does.
-    auto next = [&line](size_t& p) {
-        for (;;) {
-            while (p < line.size() && line[p] <= L' ') ++p;
-            if (p + 1 < line.size() && line[p] == L'"' && line[p + 1] == L'"') p += 2;
-            else break;
-        }
-        std::wstring param;
-        while (p < line.size() && line[p] > L' ') {
-            if (line[p] == L'"') {
-                ++p;
-                while (p < line.size() && line[p] != L'"') param += line[p++];
-                if (p < line.size()) ++p;
-            } else {
-                param += line[p++];
-            }
-        }
-        return param;
-    };
-    size_t p = 0;
-    next(p); // the program's own name
-    std::vector<std::wstring> params;
-    for (std::wstring param = next(p); !param.empty(); param = next(p)) params.push_back(std::move(param));
-    return params;
-}
-
-std::string StatusMessage(bool active, int minutes)
-{
-    return std::string("現在のスクリーンセーバーの設定は 『") + StateWord(active) + "』 です。" + "\r" + "\r" +
-        WaitLine(minutes);
-}
-
-std::string ChangeMessage(bool activeBefore, int minutes)
-{
-    return std::string("スクリーンセーバーの状態を 『") + StateWord(!activeBefore) + "』 に変更しました。" + "\r" +
-        "\r" + WaitLine(minutes);
-}
-
-std::string SwitchedOnMessage(int minutes)
-{
-    return "スクリーンセーバーの状態を 『有効』 に変更しました。\r\r" + WaitLine(minutes);
-}
-
-std::string AlreadyOnMessage(int minutes)
-{
-    return "スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r" + WaitLine(minutes);
-}
-
-std::string SwitchedOffMessage(int minutes)
-{
-    return "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r" + WaitLine(minutes);
-}
-
-std::string AlreadyOffMessage(int minutes)
-{
-    return "スクリーンセーバーの状態は既に 『無効』 に設定されています。\r\r" + WaitLine(minutes);
-}
-
-std::string ParameterErrorMessage()
-{
-    return std::string("パラメータエラーです。\r\r---------------------------------------------------\r\r") +
-        OptionList;
-}
-
 std::wstring OptionErrorMessage(std::wstring_view parameter)
 {
-    return text::ToWide("オプションエラーです。（") + std::wstring(parameter) +
-        text::ToWide(std::string("）") + "\r" + "\r" + "---------------------------------------------------" + "\r" +
-            "\r" + OptionList);
-}
-
-OptionJob DecideOption(std::wstring_view option, bool active, int minutes)
-{
-    constexpr UINT info = MB_ICONINFORMATION;
-    auto show = [](const std::string& message, UINT icon) {
-        return OptionJob{std::nullopt, false, text::ToWide(message), icon};
-    };
-    auto set = [](bool state, std::wstring message = {}) {
-        const UINT icon = message.empty() ? 0u : MB_ICONINFORMATION;
-        return OptionJob{state, false, std::move(message), icon};
-    };
-    if (option == L"/?") return show(OptionList, info);
-    if (option == L"/S") return show(StatusMessage(active, minutes), info);
-    if (option == L"/C") return set(!active, text::ToWide(ChangeMessage(active, minutes)));
-    if (option == L"/c") return set(!active);
-    if (option == L"/A")
-        return active ? show(AlreadyOnMessage(minutes), info) : set(true, text::ToWide(SwitchedOnMessage(minutes)));
-    if (option == L"/a") return active ? OptionJob{} : set(true);
-    if (option == L"/I")
-        return active ? set(false, text::ToWide(SwitchedOffMessage(minutes))) : show(AlreadyOffMessage(minutes), info);
-    if (option == L"/i") return active ? set(false) : OptionJob{};
-    if (option == L"/e") return OptionJob{true, true, {}, 0};
-    return OptionJob{std::nullopt, false, OptionErrorMessage(option), MB_ICONERROR};
+    return text::ToWide(OptionErrorHead) + std::wstring(parameter) + text::ToWide(OptionErrorTail());
 }
 
 void RunCommandLine(const std::vector<std::wstring>& parameters)
@@ -140,7 +34,8 @@ void RunCommandLine(const std::vector<std::wstring>& parameters)
         const OptionJob job = DecideOption(parameters.front(), active, minutes);
         if (job.setActive) SetScreenSaverActive(*job.setActive);
         if (job.execute) ExecuteScreenSaver();
-        if (!job.message.empty()) ShowMessageBox(job.message, Caption, MB_OK | job.icon);
+        if (job.optionError) ShowMessageBox(OptionErrorMessage(parameters.front()), Caption, MB_OK | MB_ICONERROR);
+        else if (!job.message.empty()) ShowMessageBox(text::ToWide(job.message), Caption, MB_OK | IconStyle(job.icon));
     }
     Application->Terminate();
 }

@@ -95,42 +95,44 @@ TEST(Messages, OptionErrorRepeatsTheParameterAsTyped)
     // Invalid UTF-16 (a lone surrogate) is repeated as it came, not lost.
     const std::wstring broken = L"/\xD800x";
     EXPECT_NE(OptionErrorMessage(broken).find(broken), std::wstring::npos);
-    EXPECT_EQ(DecideOption(broken, true, 1).icon, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(DecideOption(broken, true, 1).optionError);
 }
+
+constexpr MessageIcon info = MessageIcon::Information, none = MessageIcon::None, error = MessageIcon::Error;
 
 struct DecideCase {
     const wchar_t* option;
     bool active;
     std::optional<bool> set;
     bool execute;
-    UINT icon;
+    MessageIcon icon;
 };
 
 TEST(DecideOption, EveryOptionFromBothStates)
 {
     const DecideCase cases[] = {
-        {L"/?", true, {}, false, MB_ICONINFORMATION},
-        {L"/S", false, {}, false, MB_ICONINFORMATION},
-        {L"/C", true, false, false, MB_ICONINFORMATION},
-        {L"/C", false, true, false, MB_ICONINFORMATION},
-        {L"/c", true, false, false, 0},
-        {L"/c", false, true, false, 0},
-        {L"/A", false, true, false, MB_ICONINFORMATION},
-        {L"/A", true, {}, false, MB_ICONINFORMATION},
-        {L"/a", false, true, false, 0},
-        {L"/a", true, {}, false, 0},
-        {L"/I", true, false, false, MB_ICONINFORMATION},
-        {L"/I", false, {}, false, MB_ICONINFORMATION},
-        {L"/i", true, false, false, 0},
-        {L"/i", false, {}, false, 0},
-        {L"/e", false, true, true, 0},
-        {L"/e", true, true, true, 0},
-        {L"/s", true, {}, false, MB_ICONERROR},
-        {L"/E", true, {}, false, MB_ICONERROR},
-        {L"-S", true, {}, false, MB_ICONERROR},
-        {L"S", true, {}, false, MB_ICONERROR},
-        {L"/SS", true, {}, false, MB_ICONERROR},
-        {L"/S ", true, {}, false, MB_ICONERROR},
+        {L"/?", true, {}, false, info},
+        {L"/S", false, {}, false, info},
+        {L"/C", true, false, false, info},
+        {L"/C", false, true, false, info},
+        {L"/c", true, false, false, none},
+        {L"/c", false, true, false, none},
+        {L"/A", false, true, false, info},
+        {L"/A", true, {}, false, info},
+        {L"/a", false, true, false, none},
+        {L"/a", true, {}, false, none},
+        {L"/I", true, false, false, info},
+        {L"/I", false, {}, false, info},
+        {L"/i", true, false, false, none},
+        {L"/i", false, {}, false, none},
+        {L"/e", false, true, true, none},
+        {L"/e", true, true, true, none},
+        {L"/s", true, {}, false, error},
+        {L"/E", true, {}, false, error},
+        {L"-S", true, {}, false, error},
+        {L"S", true, {}, false, error},
+        {L"/SS", true, {}, false, error},
+        {L"/S ", true, {}, false, error},
     };
     for (const DecideCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.option << (c.active ? " on" : " off"));
@@ -138,20 +140,21 @@ TEST(DecideOption, EveryOptionFromBothStates)
         EXPECT_EQ(job.setActive, c.set);
         EXPECT_EQ(job.execute, c.execute);
         EXPECT_EQ(job.icon, c.icon);
-        EXPECT_EQ(job.message.empty(), c.icon == 0);
+        EXPECT_EQ(job.optionError, c.icon == error);
+        EXPECT_EQ(job.message.empty(), c.icon != info);
     }
 }
 
 TEST(DecideOption, MessagesMatchTheJob)
 {
-    EXPECT_EQ(DecideOption(L"/A", false, 3).message, W(SwitchedOnMessage(3)));
-    EXPECT_EQ(DecideOption(L"/A", true, 3).message, W(AlreadyOnMessage(3)));
-    EXPECT_EQ(DecideOption(L"/I", true, 3).message, W(SwitchedOffMessage(3)));
-    EXPECT_EQ(DecideOption(L"/I", false, 3).message, W(AlreadyOffMessage(3)));
-    EXPECT_EQ(DecideOption(L"/C", true, 3).message, W(ChangeMessage(true, 3)));
-    EXPECT_EQ(DecideOption(L"/S", true, 10).message, W(StatusMessage(true, 10)));
-    EXPECT_EQ(DecideOption(L"/?", true, 10).message, W(OptionList));
-    EXPECT_EQ(DecideOption(L"/E", true, 10).message, OptionErrorMessage(L"/E"));
+    EXPECT_EQ(DecideOption(L"/A", false, 3).message, SwitchedOnMessage(3));
+    EXPECT_EQ(DecideOption(L"/A", true, 3).message, AlreadyOnMessage(3));
+    EXPECT_EQ(DecideOption(L"/I", true, 3).message, SwitchedOffMessage(3));
+    EXPECT_EQ(DecideOption(L"/I", false, 3).message, AlreadyOffMessage(3));
+    EXPECT_EQ(DecideOption(L"/C", true, 3).message, ChangeMessage(true, 3));
+    EXPECT_EQ(DecideOption(L"/S", true, 10).message, StatusMessage(true, 10));
+    EXPECT_EQ(DecideOption(L"/?", true, 10).message, OptionList);
+    EXPECT_TRUE(DecideOption(L"/E", true, 10).optionError);
 }
 
 class RunCommandLineTest : public testing::Test {
