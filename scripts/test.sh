@@ -8,5 +8,9 @@ scripts/build.sh
 source scripts/wine-env.sh
 trap 'lullwick_stop_wine "$PWD/build/mingw"' EXIT
 ctest --preset mingw "$@"
-# The release zips: both programs built and checked (the 32-bit one is not run).
-[[ $# -gt 0 ]] || scripts/package.sh
+if [[ $# -eq 0 ]]; then
+  # The release zips: both programs built and checked (the 32-bit one is not run).
+  scripts/package.sh
+  # The command-line splitter, the option logic and the number conversion, fuzzed natively.
+  scripts/fuzz.sh
+fi
