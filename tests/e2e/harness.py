@@ -23,6 +23,13 @@ def wine(*args, timeout=60):
     return done.returncode, done.stdout.decode('utf-8', 'replace')
 
 
+def wine_detached(*args, timeout=60):
+    """Runs a Windows program that starts others; nothing is captured, as the
+    others would inherit the pipe and hold it open."""
+    return subprocess.run([WINE_RUN, str(BUILD), *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          timeout=timeout).returncode
+
+
 def probe(*args, timeout=60):
     """The probe's answer: each line key=value; repeated keys collect in lists."""
     _, out = wine(PROBE, *args, timeout=timeout)
@@ -87,6 +94,14 @@ def wait_for(condition, timeout, what):
     raise AssertionError(f'timed out after {timeout} s waiting for {what}')
 
 
+def close_main():
+    """A close request to the main window from outside, with the pointer away
+    from the version window's close box (a close request over it only hides
+    the window)."""
+    xdotool('mousemove', 1270, 790)
+    return probe('close-main')
+
+
 class Lullwick:
     """One run of the program; ended and reaped by stop()."""
 
@@ -95,9 +110,7 @@ class Lullwick:
             # An exact command line, quotes and tabs included.
             # Nothing is captured: the program would inherit the pipe and hold it open.
             self.proc = None
-            started = subprocess.run([WINE_RUN, str(BUILD), PROBE, 'run', command_line], stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL, timeout=60)
-            assert started.returncode == 0, 'the probe could not start Lullwick'
+            assert wine_detached(PROBE, 'run', command_line) == 0, 'the probe could not start Lullwick'
         else:
             self.proc = subprocess.Popen([WINE_RUN, str(BUILD), EXE, *args], stdout=subprocess.DEVNULL,
                                          stderr=subprocess.DEVNULL)
@@ -118,7 +131,7 @@ class Lullwick:
 
     def stop(self):
         if self.proc and self.proc.poll() is None:
-            probe('close-main')
+            close_main()
             try:
                 self.proc.wait(timeout=10)
             except subprocess.TimeoutExpired:
@@ -228,3 +241,23 @@ def focus_form(cls):
     visible, x, y, w, h = wait_for(lambda: (window(cls) or (False,))[0] and window(cls), 10, cls + ' on screen')
     focus_x_window(x, y, w, h)
     return x, y, w, h
+
+
+def linux_usage():
+    """(threads, resident KiB, private KiB) of the Wine process that runs Lullwick.exe."""
+    for entry in Path('/proc').iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            cmdline = (entry / 'cmdline').read_bytes().replace(b'\0', b' ')
+            if b'Lullwick.exe' not in cmdline or b'wine-run' in cmdline or b'probe' in cmdline:
+                continue
+            if not cmdline.lower().split()[0].endswith(b'lullwick.exe'):
+                continue
+            rollup = (entry / 'smaps_rollup').read_text()
+            fields = {k: int(v.split()[0]) for k, v in (line.split(':', 1) for line in rollup.splitlines()[1:])}
+            threads = len(list((entry / 'task').iterdir()))
+            return threads, fields['Rss'], fields['Private_Clean'] + fields['Private_Dirty']
+        except (OSError, ValueError, KeyError):
+            continue
+    return None

@@ -1,7 +1,7 @@
 """The one-job mode of the real program: every option from both states."""
 import unittest
 
-from harness import LullwickTest, probe, screenshot, set_saver, unescape, EXE
+from harness import close_main, LullwickTest, probe, screenshot, set_saver, unescape, EXE
 
 OPTION_LIST = '\r'.join([
     '【指定可能オプション】',
@@ -153,7 +153,7 @@ class CommandLine(LullwickTest):
         self.assertEqual(unescape(box['text']), '『Lullwick』は既に起動されています。')
         run.wait_exit()
         self.assertSaver(False)
-        probe('close-main')
+        close_main()
         resident.wait_exit()
         self.assertSaver(True)
 

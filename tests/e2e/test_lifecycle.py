@@ -3,7 +3,7 @@ import subprocess
 import time
 import unittest
 
-from harness import LullwickTest, probe, saver, set_saver, unescape, wait_for, wine
+from harness import close_main, LullwickTest, probe, saver, set_saver, unescape, wait_for, wine
 
 ALREADY_RUNNING = '『Lullwick』は既に起動されています。'
 
@@ -14,7 +14,7 @@ class Lifecycle(LullwickTest):
         run = self.start()
         run.wait_resident()
         self.assertSaver(False)
-        probe('close-main')
+        close_main()
         self.assertEqual(run.wait_exit(), 0)
         self.assertSaver(True)
 
@@ -23,7 +23,7 @@ class Lifecycle(LullwickTest):
         run = self.start()
         run.wait_resident()
         self.assertSaver(False)
-        probe('close-main')
+        close_main()
         run.wait_exit()
         self.assertSaver(False)
 
@@ -42,14 +42,14 @@ class Lifecycle(LullwickTest):
                 self.assertEqual(second.wait_exit(), 0)
                 self.assertSaver(False)
                 self.assertTrue(first.running())
-        probe('close-main')
+        close_main()
         first.wait_exit()
         self.assertSaver(True)
         # The mutex went with the first copy: a new one starts normally.
         again = self.start()
         again.wait_resident()
         self.assertSaver(False)
-        probe('close-main')
+        close_main()
         again.wait_exit()
         self.assertSaver(True)
 
@@ -63,7 +63,7 @@ class Lifecycle(LullwickTest):
         probe('press-boxes')
         wait_for(lambda: sum(c.running() for c in copies) == 1, 30, 'the refused copies to end')
         self.assertSaver(False)
-        probe('close-main')
+        close_main()
         for c in copies:
             c.wait_exit()
         self.assertSaver(True)

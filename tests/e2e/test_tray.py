@@ -3,7 +3,7 @@ version window and the wait-time dialog, driven with xdotool."""
 import time
 import unittest
 
-from harness import (LullwickTest, focus_form, menu_closed, open_menu, probe, registry_flag, saver, screenshot, set_saver, tray_icon,
+from harness import (close_main, LullwickTest, focus_form, menu_closed, open_menu, probe, registry_flag, saver, screenshot, set_saver, tray_icon,
                      wait_for, window, xdotool)
 
 # Keyboard steps from an unselected menu to each item (separators are skipped).
@@ -40,7 +40,7 @@ class Tray(LullwickTest):
         xdotool('key', 'Escape')
         menu_closed()
         self.assertTrue(tray_shown())
-        probe('close-main')
+        close_main()
         run.wait_exit()
         wait_for(lambda: not tray_shown(), 10, 'the icon to leave the tray')
 
@@ -129,7 +129,7 @@ class Tray(LullwickTest):
         run = self.resident(True)
         x, y = tray_icon()
         xdotool('mousemove', x, y, 'click', 1)
-        probe('close-main')  # well within the double-click wait
+        close_main()  # well within the double-click wait
         self.assertEqual(run.wait_exit(), 0)
         self.assertSaver(True)
 
@@ -137,7 +137,7 @@ class Tray(LullwickTest):
         run = self.resident(False)
         x, y = tray_icon()
         xdotool('mousemove', x, y, 'click', '--repeat', 2, '--delay', 80, 1)
-        probe('close-main')
+        close_main()
         self.assertEqual(run.wait_exit(), 0)
         self.assertSaver(False)  # the state from start, not the one the start command set
 
@@ -148,7 +148,7 @@ class Tray(LullwickTest):
         focus_form('TFormSetTimeout')
         xdotool('key', 'Home', 'shift+End', 'Delete')
         xdotool('type', '42')
-        probe('close-main')
+        close_main()
         self.assertEqual(run.wait_exit(), 0)
         self.assertEqual(saver()[1], 600)
         self.assertSaver(True)
@@ -162,7 +162,7 @@ class Tray(LullwickTest):
         choose(STATUS)
         wait_for(lambda: saver()[0] == 1, 10, 'the menu to work after the taskbar came back')
         self.assertEqual(probe('count-boxes')['boxes'], '0')
-        probe('close-main')
+        close_main()
         run.wait_exit()
 
 

@@ -203,11 +203,111 @@ void PrintSaver()
     Print(L"registry=" + std::wstring(value));
 }
 
+HWND VisibleMenu()
+{
+    HWND menu = nullptr;
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            if (ClassOf(h) != L"#32768" || !IsWindowVisible(h)) return TRUE;
+            *reinterpret_cast<HWND*>(p) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&menu));
+    return menu;
+}
+
+// Tray messages as the shell sends them, with the setting changed by this other
+// program in between, then menu openings and dismissals.
+int Soak(int messages, int menus)
+{
+    HWND callback = FindWindowOfClass(L"TCallbackWindow");
+    if (!callback) return 1;
+    CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    const UINT tray = WM_USER + 200;
+    auto post = [&](UINT mouse) { PostMessageW(callback, tray, 1, mouse); };
+    auto sync = [&] {
+        DWORD_PTR r;
+        SendMessageTimeoutW(callback, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &r);
+    };
+    int sent = 0, clicks = 0, doubles = 0;
+    while (sent < messages) {
+        if (sent % 2000 == 1000) {
+            for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) post(m);
+            sent += 4;
+            ++doubles;
+        } else if (sent % 50 == 25) {
+            post(WM_LBUTTONDOWN);
+            post(WM_LBUTTONUP);
+            sent += 2;
+            ++clicks;
+        } else {
+            post(WM_MOUSEMOVE);
+            ++sent;
+        }
+        if (sent % 100 == 0) {
+            BOOL active = FALSE;
+            SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+            SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, !active, nullptr, SPIF_UPDATEINIFILE);
+            sync();
+        }
+    }
+    sync();
+    Sleep(GetDoubleClickTime() + 300); // the last single clicks complete
+    sync();
+    int opened = 0;
+    for (int i = 0; i < menus; ++i) {
+        post(WM_RBUTTONDOWN);
+        HWND menu = nullptr;
+        const ULONGLONG end = GetTickCount64() + 5000;
+        while (!(menu = VisibleMenu()) && GetTickCount64() < end) Sleep(1);
+        if (!menu) break;
+        ++opened;
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+        while (VisibleMenu() && GetTickCount64() < end + 5000) Sleep(1);
+    }
+    sync();
+    Print(L"sent=" + std::to_wstring(sent));
+    Print(L"clicks=" + std::to_wstring(clicks));
+    Print(L"doubles=" + std::to_wstring(doubles));
+    Print(L"menus=" + std::to_wstring(opened));
+    return 0;
+}
+
+// Starts the program with a command line no shell could pass on as it is.
+int RunSpecial(const std::wstring& program, const std::wstring& kind)
+{
+    std::wstring line = L"\"" + program + L"\" ";
+    if (kind == L"long") line += L"/" + std::wstring(32000 - line.size() - 1, L'x');
+    else if (kind == L"surrogate") line += L"/\xD800\xDFFFx\xDC00";
+    else if (kind == L"controls") line += L"/\x01S\x7F";
+    else if (kind == L"unpaired") line += L"\"/S \t/C";
+    else if (kind == L"foreign") line += L"/\u00e9\u0416\U0001F600\u4e02";
+    else return 2;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+}
+
+void SetClipboardText(const std::wstring& text)
+{
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
 int Usage()
 {
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
           L" window CLASS | wait-window CLASS ms | count-windows CLASS | close-main | run CMDLINE | menu |"
-          L" broadcast-taskbar");
+          L" broadcast-taskbar | soak MESSAGES MENUS | run-special PROGRAM KIND | clipboard TEXT");
     return 2;
 }
 
@@ -299,6 +399,12 @@ int wmain(int argc, wchar_t** argv)
             },
             reinterpret_cast<LPARAM>(&menuWindow));
         PrintWindowState(menuWindow);
+    } else if (command == L"soak" && argc >= 4) {
+        return Soak(_wtoi(argv[2]), _wtoi(argv[3]));
+    } else if (command == L"run-special" && argc >= 4) {
+        return RunSpecial(argv[2], argv[3]);
+    } else if (command == L"clipboard" && argc >= 3) {
+        SetClipboardText(argv[2]);
     } else if (command == L"broadcast-taskbar") {
         PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     } else {

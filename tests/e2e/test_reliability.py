@@ -1,0 +1,268 @@
+"""The promise under faults, load and bad input: the user's own screen-saver
+setting is back whenever Lullwick ends.  Every scenario counts its runs and
+how many came out right; the table is printed at the end (and written to the
+build tree's reliability.txt)."""
+import time
+import unittest
+
+from harness import (BUILD, EXE, PROBE, Lullwick, LullwickTest, close_main, focus_form, linux_usage, open_menu, probe,
+                     registry_flag, saver, screenshot, set_saver, tray_icon, unescape, wait_for, window, wine,
+                     wine_detached, xdotool)
+from test_tray import STATUS, TIMEOUT, VERSION, choose, choose_exit, tray_shown
+
+RESULTS = {}
+ROUNDS = 10
+COPIES = 50
+
+
+def record(scenario, right, note=''):
+    runs, good, notes = RESULTS.get(scenario, (0, 0, set()))
+    if note:
+        notes.add(note)
+    RESULTS[scenario] = (runs + 1, good + bool(right), notes)
+
+
+def tearDownModule():
+    width = max(len(s) for s in RESULTS) if RESULTS else 10
+    lines = [f'{"scenario".ljust(width)}  runs  right  lost', f'{"-" * width}  ----  -----  ----']
+    for scenario, (runs, good, notes) in RESULTS.items():
+        extra = ('  ' + '; '.join(sorted(notes))) if notes else ''
+        lines.append(f'{scenario.ljust(width)}  {runs:4}  {good:5}  {runs - good:4}{extra}')
+    table = '\n'.join(lines)
+    (BUILD / 'reliability.txt').write_text(table + '\n')
+    print('\n' + table)
+
+
+def state():
+    return saver()[0] == 1 and registry_flag() == '1'
+
+
+class Endings(LullwickTest):
+    """Every way of ending, from both starting states."""
+
+    def resident(self, on):
+        set_saver(on, 600)
+        run = self.start()
+        run.wait_resident()
+        return run
+
+    def check(self, scenario, run, expected):
+        code = run.wait_exit(timeout=30)
+        a, _, registry = saver()
+        right = code == 0 and (a, registry) == (int(expected), str(int(expected)))
+        record(scenario, right)
+        self.assertTrue(right, f'{scenario}: exit code {code}, state {(a, registry)}, expected {expected}')
+
+    def test_menu_exit(self):
+        for on in (True, False):
+            run = self.resident(on)
+            open_menu()
+            choose_exit()
+            self.check('menu exit', run, on)
+
+    def test_shift_exit(self):
+        for on in (True, False):
+            run = self.resident(on)
+            open_menu(shift=True)
+            choose_exit()
+            self.check('Shift exit (left off)', run, False)
+
+    def test_alt_f4_on_the_version_window(self):
+        for on in (True, False):
+            run = self.resident(on)
+            open_menu()
+            choose(VERSION)
+            focus_form('TFormMain')
+            xdotool('key', 'alt+F4')
+            self.check('Alt+F4 on the version window', run, on)
+
+    def test_close_request_from_outside(self):
+        for on in (True, False):
+            run = self.resident(on)
+            close_main()
+            self.check('close request from outside', run, on)
+
+    def test_session_end(self):
+        for on in (True, False):
+            run = self.resident(on)
+            wine('wineboot', '--end-session', timeout=60)
+            self.check('session end', run, on)
+
+    def test_every_option(self):
+        after = {'/?': None, '/S': None, '/C': 'toggle', '/c': 'toggle', '/A': True, '/a': True, '/I': False,
+                 '/i': False, '/e': True, '/x': None}
+        for option, result in after.items():
+            for on in (True, False):
+                set_saver(on)
+                run = self.start(option)
+                if option.isupper() or option in ('/?', '/x') or option[1].isupper():
+                    probe('wait-box', '20000')
+                expected = on if result is None else (not on if result == 'toggle' else result)
+                self.check(f'option {option}', run, expected)
+        for on in (True, False):
+            set_saver(on)
+            run = self.start('/S', '/C')
+            probe('wait-box', '20000')
+            self.check('two parameters', run, on)
+
+    def test_refused_second_copy(self):
+        for on in (True, False):
+            first = self.resident(on)
+            second = self.start('/C')
+            box = probe('wait-box', '20000')
+            right = unescape(box['text']) == '『Lullwick』は既に起動されています。' and second.wait_exit() == 0
+            right = right and registry_flag() == '0' and first.running()
+            close_main()
+            first.wait_exit()
+            self.check('refused second copy', first, on) if right else record('refused second copy', False)
+            self.assertTrue(right)
+
+
+class Load(LullwickTest):
+    def test_concurrent_starts(self):
+        for _ in range(ROUNDS):
+            set_saver(True)
+            copies = [self.start() for _ in range(COPIES)]
+            wait_for(lambda: probe('count-boxes')['boxes'] == str(COPIES - 1), 120, 'the already-running messages')
+            resident = probe('count-windows', 'TFormMain')['windows'] == '1'
+            probe('press-boxes')
+            wait_for(lambda: sum(c.running() for c in copies) == 1, 60, 'the refused copies to end')
+            close_main()
+            for c in copies:
+                c.wait_exit(timeout=30)
+            right = resident and saver()[0] == 1 and registry_flag() == '1'
+            record(f'{COPIES} copies at once', right)
+            self.assertTrue(right)
+
+    def test_taskbar_created_again(self):
+        for _ in range(3):
+            set_saver(True)
+            run = self.start()
+            run.wait_resident()
+            probe('broadcast-taskbar')
+            wait_for(tray_shown, 10, 'the icon back in the tray')
+            open_menu()
+            choose(STATUS)
+            works = wait_for(lambda: registry_flag() == '1', 10, 'the menu to work')
+            close_main()
+            run.wait_exit()
+            right = works and state() and probe('count-boxes')['boxes'] == '0'
+            record('taskbar created again', right)
+            self.assertTrue(right)
+
+    def test_soak(self):
+        set_saver(True)
+        run = self.start()
+        run.wait_resident()
+        first = probe('soak', '100', '100', timeout=120)
+        after_first_hundred = linux_usage()
+        rest = probe('soak', '9900', '900', timeout=900)
+        at_end = linux_usage()
+        no_box = probe('count-boxes')['boxes'] == '0'
+        close_main()
+        try:
+            run.wait_exit()
+        except Exception:
+            screenshot('soak-exit.png')
+            self.fail(f"no exit after the soak: menu {probe('menu')}, boxes {probe('count-boxes')}, "
+                      f"main {probe('window', 'TFormMain')}, {probe('window', 'TFormSetTimeout')}")
+        sent = int(first['sent']) + int(rest['sent'])
+        menus = int(first['menus']) + int(rest['menus'])
+        threads0, _, private0 = after_first_hundred
+        threads1, _, private1 = at_end
+        grew = (private1 - private0) / private0
+        right = no_box and sent >= 10000 and menus == 1000 and grew <= 0.05 and threads1 <= threads0 and state()
+        record(f'soak: {sent} tray messages, {menus} menus', right,
+               f'private {private0} -> {private1} KiB ({grew:+.1%}), threads {threads0} -> {threads1}')
+        self.assertTrue(right, (sent, menus, after_first_hundred, at_end, no_box))
+
+
+class Busy(LullwickTest):
+    def resident(self, on):
+        set_saver(on, 600)
+        run = self.start()
+        run.wait_resident()
+        return run
+
+    def ended_right(self, scenario, run, on):
+        code = run.wait_exit(timeout=30)
+        right = code == 0 and saver()[1] == 600 and (saver()[0] == 1) == on and registry_flag() == str(int(on))
+        record(scenario, right)
+        self.assertTrue(right)
+
+    def test_exit_while_a_click_is_pending(self):
+        for on in (True, False):
+            run = self.resident(on)
+            x, y = tray_icon()
+            xdotool('mousemove', x, y, 'click', 1)
+            close_main()
+            self.ended_right('exit while a single click is pending', run, on)
+
+    def test_exit_during_the_start_wait(self):
+        for on in (True, False):
+            run = self.resident(on)
+            x, y = tray_icon()
+            xdotool('mousemove', x, y, 'click', '--repeat', 2, '--delay', 80, 1)
+            close_main()
+            self.ended_right('exit during the one-second start wait', run, on)
+
+    def test_exit_with_the_dialog_open(self):
+        for on in (True, False):
+            run = self.resident(on)
+            open_menu()
+            choose(TIMEOUT)
+            focus_form('TFormSetTimeout')
+            xdotool('type', '77')
+            close_main()
+            self.ended_right('exit with the wait-time dialog open', run, on)
+
+
+class BadInput(LullwickTest):
+    def test_command_lines(self):
+        # Control characters separate parameters: "/\x01S\x7f" is two of them.
+        heads = {'long': 'オプションエラーです。（', 'surrogate': 'オプションエラーです。（', 'controls': 'パラメータエラーです。',
+                 'unpaired': 'オプションエラーです。（/S \t/C）', 'foreign': 'オプションエラーです。（/éЖ😀丂）'}
+        for kind, head in heads.items():
+            for on in (True, False):
+                set_saver(on)
+                run = Lullwick.__new__(Lullwick)
+                run.proc = None
+                self.runs.append(run)
+                self.assertEqual(wine_detached(PROBE, 'run-special', EXE, kind), 0)
+                box = probe('wait-box', '30000')
+                # A box wider than the screen keeps its icon off the screen, where it cannot be read.
+                on_screen = int(box.get('rect', '0').split()[0]) >= 0
+                shown = unescape(box.get('text', '')).startswith(head) and (
+                    box['icon'] == 'error' or not on_screen)
+                run.wait_exit(timeout=30)
+                right = shown and (saver()[0] == 1) == on
+                record(f'command line: {kind}', right)
+                self.assertTrue(right, (kind, box.get('icon'), box.get('rect')))
+
+    def test_typed_and_pasted_text_in_the_wait_time_edit(self):
+        for what in ('typed', 'pasted'):
+            set_saver(True, 600)
+            run = self.start()
+            run.wait_resident()
+            open_menu()
+            choose(TIMEOUT)
+            focus_form('TFormSetTimeout')
+            xdotool('key', 'Home', 'shift+End', 'Delete')
+            if what == 'typed':
+                xdotool('type', 'abc+ .')
+            else:
+                probe('clipboard', 'zwölf 12x')
+                focus_form('TFormSetTimeout')
+                xdotool('key', 'ctrl+v')
+            xdotool('key', 'Tab', 'Return')  # OK
+            wait_for(lambda: not window('TFormSetTimeout')[0], 10, 'the dialog to close')
+            kept = saver()[1] == 600
+            close_main()
+            run.wait_exit()
+            right = kept and probe('count-boxes')['boxes'] == '0' and state()
+            record(f'wait-time edit: {what} text that is no number', right)
+            self.assertTrue(right)
+
+
+if __name__ == '__main__':
+    unittest.main()
