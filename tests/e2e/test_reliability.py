@@ -118,6 +118,16 @@ class Endings(LullwickTest):
             self.assertTrue(right)
 
 
+    def test_start_whose_tray_icon_the_shell_refused(self):
+        # Wine's shell restarts rather than refuse, so this runs in the program's
+        # own code with the shell call made to fail (the in-process test).
+        code, out = wine(str(BUILD / 'tests' / 'lullwick_tests.exe'),
+                         '--gtest_filter=MainFormTest.RefusedTrayIconShowsTheErrorAndExitWritesNothing', timeout=120)
+        right = code == 0 and '[  PASSED  ] 1 test' in out
+        record('start whose tray icon was refused', right, 'in-process, shell call made to fail')
+        self.assertTrue(right, out[-2000:])
+
+
 class Load(LullwickTest):
     def test_concurrent_starts(self):
         for _ in range(ROUNDS):
