@@ -61,8 +61,17 @@ protected:
     TTrayIcon* NewVisibleIcon()
     {
         TTrayIcon* icon = NewIcon();
-        icon->SetVisible(true);
-        return icon;
+        // Wine's tray answers within a time limit; a loaded machine can miss it.
+        for (int attempt = 0;; ++attempt) {
+            try {
+                icon->SetVisible(true);
+                return icon;
+            } catch (const ENotifyIconError&) {
+                if (attempt == 2) throw;
+                icon->SetVisible(false);
+                Sleep(200);
+            }
+        }
     }
     void Post(TTrayIcon* icon, UINT mouseMessage)
     {
