@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -273,6 +274,70 @@ int Soak(int messages, int menus)
     return 0;
 }
 
+double Milliseconds(const LARGE_INTEGER& from)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void PrintTimes(const std::wstring& name, std::vector<double> times)
+{
+    if (times.empty()) return;
+    std::sort(times.begin(), times.end());
+    Print(name + L"=" + std::to_wstring(times[times.size() / 2]) + L" " + std::to_wstring(times.back()));
+}
+
+// From a right-button tray message to the menu on screen, `count` times.
+int MenuLatency(int count)
+{
+    HWND callback = FindWindowOfClass(L"TCallbackWindow");
+    if (!callback) return 1;
+    std::vector<double> times;
+    for (int i = 0; i < count; ++i) {
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        PostMessageW(callback, WM_USER + 200, 1, WM_RBUTTONDOWN);
+        HWND menu = nullptr;
+        while (!(menu = VisibleMenu()) && Milliseconds(start) < 5000) Sleep(0);
+        if (!menu) return 1;
+        times.push_back(Milliseconds(start));
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 1);
+        while (VisibleMenu() && Milliseconds(start) < 10000) Sleep(1);
+    }
+    PrintTimes(L"menu", times);
+    return 0;
+}
+
+// How late OnClick comes after the left release, beyond the double-click time
+// plus 50 ms: the version window it shows is the sign.
+int ClickLateness(int count)
+{
+    HWND callback = FindWindowOfClass(L"TCallbackWindow");
+    HWND form = FindWindowOfClass(L"TFormMain");
+    if (!callback || !form) return 1;
+    const double wait = GetDoubleClickTime() + 50.0;
+    std::vector<double> late;
+    for (int i = 0; i < count; ++i) {
+        PostMessageW(callback, WM_USER + 200, 1, WM_LBUTTONDOWN);
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        PostMessageW(callback, WM_USER + 200, 1, WM_LBUTTONUP);
+        while (!IsWindowVisible(form) && Milliseconds(start) < 5000) Sleep(0);
+        late.push_back(Milliseconds(start) - wait);
+        // Its controls exist once it has been shown.
+        HWND close = nullptr;
+        for (HWND c : Children(form))
+            if (ClassOf(c).ends_with(L"TButton")) close = c;
+        if (!close) return 1;
+        PostMessageW(close, BM_CLICK, 0, 0);
+        while (IsWindowVisible(form) && Milliseconds(start) < 10000) Sleep(1);
+    }
+    PrintTimes(L"late", late);
+    return 0;
+}
+
 // Starts the program with a command line no shell could pass on as it is.
 int RunSpecial(const std::wstring& program, const std::wstring& kind)
 {
@@ -307,7 +372,8 @@ int Usage()
 {
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
           L" window CLASS | wait-window CLASS ms | count-windows CLASS | close-main | run CMDLINE | menu |"
-          L" broadcast-taskbar | soak MESSAGES MENUS | run-special PROGRAM KIND | clipboard TEXT");
+          L" broadcast-taskbar | soak MESSAGES MENUS | run-special PROGRAM KIND | clipboard TEXT |"
+          L" latency-menu N | latency-click N | close-class NAME");
     return 2;
 }
 
@@ -403,6 +469,14 @@ int wmain(int argc, wchar_t** argv)
         return Soak(_wtoi(argv[2]), _wtoi(argv[3]));
     } else if (command == L"run-special" && argc >= 4) {
         return RunSpecial(argv[2], argv[3]);
+    } else if (command == L"latency-menu" && argc >= 3) {
+        return MenuLatency(_wtoi(argv[2]));
+    } else if (command == L"latency-click" && argc >= 3) {
+        return ClickLateness(_wtoi(argv[2]));
+    } else if (command == L"close-class" && argc >= 3) {
+        HWND h = FindWindowW(argv[2], nullptr);
+        if (h) PostMessageW(h, WM_CLOSE, 0, 0);
+        Print(L"closed=" + std::to_wstring(h != nullptr));
     } else if (command == L"clipboard" && argc >= 3) {
         SetClipboardText(argv[2]);
     } else if (command == L"broadcast-taskbar") {
