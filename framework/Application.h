@@ -33,7 +33,6 @@ public:
     void Run();
     // Asks the message loop to end (posts a quit message).
     void Terminate();
-    bool Terminated() const { return terminated_; }
     // Handles every message already waiting, then returns.
     void ProcessMessages();
     // Reports the exception being handled in an error box titled with Title.
@@ -49,7 +48,6 @@ public:
     void SetShowMainForm(bool show) { showMainForm_ = show; }
     const std::string& Title() const { return title_; }
     void SetTitle(std::string title);
-    const std::wstring& HelpFile() const { return helpFile_; }
     void SetHelpFile(std::wstring helpFile) { helpFile_ = std::move(helpFile); }
     bool HelpCommand(UINT command, ULONG_PTR data);
     TIcon& Icon() { return icon_; }

@@ -22,7 +22,6 @@ TComponent::~TComponent()
 
 void TComponent::SendRemovalNotifications()
 {
-    destroying_ = true;
     if (std::exchange(removalSent_, true)) return;
     for (TComponent* other : std::exchange(freeLinks_, {})) {
         std::erase(other->freeLinks_, this);
@@ -58,13 +57,6 @@ void TComponent::FreeNotification(TComponent* other)
         freeLinks_.push_back(other);
         other->freeLinks_.push_back(this);
     }
-}
-
-void TComponent::RemoveFreeNotification(TComponent* other)
-{
-    if (!other) return;
-    std::erase(freeLinks_, other);
-    std::erase(other->freeLinks_, this);
 }
 
 void TComponent::Notification(TComponent* removed)

@@ -28,13 +28,11 @@ public:
 
     // Asks to be told (Notification) when `other` is destroyed; works both ways.
     void FreeNotification(TComponent* other);
-    void RemoveFreeNotification(TComponent* other);
     // Told that `removed` is being destroyed; the base passes it on to owned components.
     virtual void Notification(TComponent* removed);
 
     bool Loading() const { return loading_; }
     bool Designing() const { return designing_; }
-    bool Destroying() const { return destroying_; }
     void SetDesigning(bool designing);
     void SetLoading(bool loading) { loading_ = loading; }
 
@@ -66,7 +64,6 @@ private:
     int tag_ = 0;
     bool loading_ = false;
     bool designing_ = false;
-    bool destroying_ = false;
     bool removalSent_ = false;
 };
 

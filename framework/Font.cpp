@@ -42,15 +42,6 @@ void TFont::SetBold(bool bold)
     Changed();
 }
 
-void TFont::Assign(const TFont& other)
-{
-    name_ = other.name_;
-    height_ = other.height_;
-    charset_ = other.charset_;
-    bold_ = other.bold_;
-    Changed();
-}
-
 bool TFont::SetProperty(std::string_view name, const TValue& value)
 {
     if (name == "Name") SetName(value.AsString());

@@ -14,14 +14,11 @@ public:
 
     const std::string& Name() const { return name_; } // code page 932
     int Height() const { return height_; } // negative: character height in pixels
-    int Charset() const { return charset_; }
-    bool Bold() const { return bold_; }
 
     void SetName(std::string name);
     void SetHeight(int height);
     void SetCharset(int charset);
     void SetBold(bool bold);
-    void Assign(const TFont& other);
     // "Name", "Height", "Charset", "Color", "Style" of a stored description.
     bool SetProperty(std::string_view name, const TValue& value);
 
