@@ -32,7 +32,12 @@ def wine_detached(*args, timeout=60):
 
 def probe(*args, timeout=60):
     """The probe's answer: each line key=value; repeated keys collect in lists."""
-    _, out = wine(PROBE, *args, timeout=timeout)
+    for _ in range(3):
+        code, out = wine(PROBE, *args, timeout=timeout)
+        # Under heavy load Wine now and then fails to start a process at all;
+        # the probe only observes, so it may simply be started again.
+        if code == 0 or out:
+            break
     facts = {}
     for line in out.splitlines():
         key, _, value = line.partition('=')
