@@ -169,6 +169,13 @@ class LullwickTest(unittest.TestCase):
             run.stop()
         wait_for(lambda: probe('count-windows', 'TApplication')['windows'] == '0', 20, 'every copy to end')
 
+    def resident(self, saver_on, seconds=600):
+        """Lullwick started with the given setting, its icon in the tray."""
+        set_saver(saver_on, seconds)
+        run = self.start()
+        run.wait_resident()
+        return run
+
     def start(self, *args, **kwargs):
         run = Lullwick(*args, **kwargs)
         self.runs.append(run)

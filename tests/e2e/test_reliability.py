@@ -40,12 +40,6 @@ def state():
 class Endings(LullwickTest):
     """Every way of ending, from both starting states."""
 
-    def resident(self, on):
-        set_saver(on, 600)
-        run = self.start()
-        run.wait_resident()
-        return run
-
     def check(self, scenario, run, expected):
         code = run.wait_exit(timeout=30)
         a, _, registry = saver()
@@ -188,12 +182,6 @@ class Load(LullwickTest):
 
 
 class Busy(LullwickTest):
-    def resident(self, on):
-        set_saver(on, 600)
-        run = self.start()
-        run.wait_resident()
-        return run
-
     def ended_right(self, scenario, run, on):
         code = run.wait_exit(timeout=30)
         right = code == 0 and saver()[1] == 600 and (saver()[0] == 1) == on and registry_flag() == str(int(on))

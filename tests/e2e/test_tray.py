@@ -24,12 +24,6 @@ def tray_shown():
 
 
 class Tray(LullwickTest):
-    def resident(self, saver_on, seconds=600):
-        set_saver(saver_on, seconds)
-        run = self.start()
-        run.wait_resident()
-        return run
-
     def test_menu_opens_on_the_right_button_and_the_icon_leaves_at_exit(self):
         run = self.resident(True)
         x, y, w, h = open_menu()

@@ -338,6 +338,18 @@ int ClickLateness(int count)
     return 0;
 }
 
+// Starts a program with exactly this command line, without waiting for it.
+int StartProcess(std::wstring line)
+{
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+}
+
 // Starts the program with a command line no shell could pass on as it is.
 int RunSpecial(const std::wstring& program, const std::wstring& kind)
 {
@@ -348,13 +360,7 @@ int RunSpecial(const std::wstring& program, const std::wstring& kind)
     else if (kind == L"unpaired") line += L"\"/S \t/C";
     else if (kind == L"foreign") line += L"/\u00e9\u0416\U0001F600\u4e02";
     else return 2;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return 0;
+    return StartProcess(line);
 }
 
 void SetClipboardText(const std::wstring& text)
@@ -447,24 +453,10 @@ int wmain(int argc, wchar_t** argv)
         if (h) PostMessageW(h, WM_CLOSE, 0, 0);
         Print(L"closed=" + std::to_wstring(h != nullptr));
     } else if (command == L"run" && argc >= 3) {
-        std::wstring line = argv[2];
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
+        return StartProcess(argv[2]);
     } else if (command == L"menu") {
         // The open popup menu's window; its items live in the other process.
-        HWND menuWindow = nullptr;
-        EnumWindows(
-            [](HWND h, LPARAM p) -> BOOL {
-                if (ClassOf(h) != L"#32768" || !IsWindowVisible(h)) return TRUE;
-                *reinterpret_cast<HWND*>(p) = h;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&menuWindow));
-        PrintWindowState(menuWindow);
+        PrintWindowState(VisibleMenu());
     } else if (command == L"soak" && argc >= 4) {
         return Soak(_wtoi(argv[2]), _wtoi(argv[3]));
     } else if (command == L"run-special" && argc >= 4) {
