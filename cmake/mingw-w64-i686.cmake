@@ -1,4 +1,4 @@
-# Cross-compiles for 32-bit Windows with Debian's MinGW-w64 (posix thread model).
+# Cross-compiles for 32-bit Windows with Debian's MinGW-w64 (win32 thread model).
 set(triple i686-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

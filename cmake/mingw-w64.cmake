@@ -1,7 +1,7 @@
 # Shared by the MinGW-w64 toolchain files, which set `triple` first.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_C_COMPILER   ${triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
+set(CMAKE_C_COMPILER   ${triple}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${triple}-g++-win32)
 set(CMAKE_RC_COMPILER  ${triple}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})

@@ -123,7 +123,14 @@ void TApplication::ProcessMessages()
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::Terminate()
+{
+    ++quitRequests_;
+    // A close request can arrive while the tray menu is open; the user should
+    // not have to dismiss the menu before the program ends.
+    EndMenu();
+    PostQuitMessage(0);
+}
 
 void TApplication::HandleException()
 {

@@ -31,8 +31,12 @@ public:
     // Shows the main form unless ShowMainForm is false, then handles messages
     // until the application is told to end.
     void Run();
-    // Asks the message loop to end (posts a quit message).
+    // Asks the message loop to end (posts a quit message) and closes a menu
+    // that is open.
     void Terminate();
+    // How often Terminate was called: a menu tells from it whether the end was
+    // asked for while it was open.
+    unsigned QuitRequests() const { return quitRequests_; }
     // Handles every message already waiting, then returns.
     void ProcessMessages();
     // Reports the exception being handled in an error box titled with Title.
@@ -74,6 +78,7 @@ private:
     TForm* mainForm_ = nullptr;
     bool showMainForm_ = true;
     bool terminated_ = false;
+    unsigned quitRequests_ = 0;
     bool endingSession_ = false;
     std::string title_;
     std::wstring helpFile_;

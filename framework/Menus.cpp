@@ -66,7 +66,10 @@ void TPopupMenu::Popup(int x, int y)
     }
     HWND owner = Application->Handle();
     if (auto* form = dynamic_cast<TForm*>(Owner())) owner = form->Handle();
+    const unsigned quitRequests = Application->QuitRequests();
     const UINT chosen = TrackMenu(menu.get(), x, y, owner);
+    // A menu loop may take the quit message posted while it ran (Wine's does).
+    if (Application->QuitRequests() != quitRequests) Application->Terminate();
     if (chosen >= 1 && chosen <= items_.size()) items_[chosen - 1]->Click();
 }
 

@@ -283,4 +283,27 @@ TEST(Threads, CompletionRunsInsideAPopupMenusLoop)
     EXPECT_TRUE(completed);
 }
 
+TEST(Menus, AnEndAskedForWhileTheMenuIsOpenSurvivesTheMenuLoop)
+{
+    static bool taken = false;
+    TPopupMenu menu(nullptr);
+    const TrackMenuFn original = TrackMenu;
+    TrackMenu = [](HMENU, int, int, HWND) -> UINT {
+        // A close request handled inside the menu's loop, which then takes the quit message.
+        Application->Terminate();
+        MSG msg;
+        taken = PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+        return 0;
+    };
+    menu.Popup(0, 0);
+    EXPECT_TRUE(taken);
+    EXPECT_TRUE(TakeQuitMessage());
+
+    // A menu closed without such a request posts nothing.
+    TrackMenu = [](HMENU, int, int, HWND) -> UINT { return 0; };
+    menu.Popup(0, 0);
+    TrackMenu = original;
+    EXPECT_FALSE(TakeQuitMessage());
+}
+
 } // namespace

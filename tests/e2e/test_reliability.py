@@ -158,9 +158,11 @@ class Load(LullwickTest):
         set_saver(True)
         run = self.start()
         run.wait_resident()
-        first = probe('soak', '100', '100', timeout=120)
-        after_first_hundred = linux_usage()
-        rest = probe('soak', '9900', '900', timeout=900)
+        # The first clicks, worker threads and setting changes make Wine
+        # allocate for good; growth is measured from after that warm-up.
+        first = probe('soak', '2000', '100', timeout=300)
+        after_warm_up = linux_usage()
+        rest = probe('soak', '8000', '900', timeout=900)
         at_end = linux_usage()
         no_box = probe('count-boxes')['boxes'] == '0'
         close_main()
@@ -172,13 +174,13 @@ class Load(LullwickTest):
                       f"main {probe('window', 'TFormMain')}, {probe('window', 'TFormSetTimeout')}")
         sent = int(first['sent']) + int(rest['sent'])
         menus = int(first['menus']) + int(rest['menus'])
-        threads0, _, private0 = after_first_hundred
+        threads0, _, private0 = after_warm_up
         threads1, _, private1 = at_end
         grew = (private1 - private0) / private0
         right = no_box and sent >= 10000 and menus == 1000 and grew <= 0.05 and threads1 <= threads0 and state()
         record(f'soak: {sent} tray messages, {menus} menus', right,
                f'private {private0} -> {private1} KiB ({grew:+.1%}), threads {threads0} -> {threads1}')
-        self.assertTrue(right, (sent, menus, after_first_hundred, at_end, no_box))
+        self.assertTrue(right, (sent, menus, after_warm_up, at_end, no_box))
 
 
 class Busy(LullwickTest):
@@ -213,6 +215,13 @@ class Busy(LullwickTest):
             xdotool('type', '77')
             close_main()
             self.ended_right('exit with the wait-time dialog open', run, on)
+
+    def test_exit_with_the_tray_menu_open(self):
+        for on in (True, False):
+            run = self.resident(on)
+            open_menu()
+            close_main()
+            self.ended_right('exit with the tray menu open', run, on)
 
 
 class BadInput(LullwickTest):
