@@ -1,8 +1,12 @@
 // The smallest tray program: one icon and a message loop; WM_CLOSE removes the
-// icon and ends it.  With "/a" it adds the icon, removes it and exits at once.
-// The benchmark measures Lullwick against it.
+// icon and ends it.  With "/a" it adds the icon, removes it and exits at once;
+// with "/c" (or "/ca") it first loads the common controls, as Lullwick's spin
+// button needs them.  The benchmark measures Lullwick against it.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
+
+#include <cwchar>
 
 namespace {
 
@@ -22,6 +26,16 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
+    const bool option = commandLine[0] == L'/';
+    const bool addRemoveExit = option && wcschr(commandLine, L'a');
+    if (option && commandLine[1] == L'c') {
+        // Loaded by hand: an import would load them in the plain runs too.
+        using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        const auto initEx = reinterpret_cast<InitEx>(
+            reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"comctl32.dll"), "InitCommonControlsEx")));
+        const INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS};
+        if (initEx) initEx(&icc);
+    }
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
@@ -36,7 +50,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     lstrcpyW(icon.szTip, L"baseline");
     Shell_NotifyIconW(NIM_ADD, &icon);
-    if (commandLine[0] == L'/' && commandLine[1] == L'a') {
+    if (addRemoveExit) {
         Shell_NotifyIconW(NIM_DELETE, &icon);
         return 0;
     }

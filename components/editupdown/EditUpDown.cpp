@@ -21,14 +21,31 @@ TUpDownButton::TUpDownButton(TComponent* owner) : TWinControl(owner)
     FRangeHigh = 100;
 }
 
+namespace {
+
+// Loaded when the first spin button is prepared rather than imported: their
+// start-up is the costliest of any library's, and the tray icon need not wait.
+HMODULE CommonControls()
+{
+    static const UniqueModule library(LoadLibraryW(L"comctl32.dll"));
+    return library.get();
+}
+
+template <class Fn>
+Fn CommonControlsEntry(const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(CommonControls(), name)));
+}
+
+} // namespace
+
 void TUpDownButton::InitUpDownClass()
 {
-    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     // Older systems lack the extended entry point.
-    const auto initEx = reinterpret_cast<InitEx>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "InitCommonControlsEx")));
+    const auto initEx = CommonControlsEntry<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>("InitCommonControlsEx");
     const INITCOMMONCONTROLSEX icc{8, ICC_UPDOWN_CLASS};
-    if (!initEx || !initEx(&icc)) InitCommonControls();
+    if (initEx && initEx(&icc)) return;
+    if (const auto init = CommonControlsEntry<void(WINAPI*)()>("InitCommonControls")) init();
 }
 
 void TUpDownButton::CreateParams(TCreateParams& params)

@@ -286,7 +286,8 @@ void PrintTimes(const std::wstring& name, std::vector<double> times)
 {
     if (times.empty()) return;
     std::sort(times.begin(), times.end());
-    Print(name + L"=" + std::to_wstring(times[times.size() / 2]) + L" " + std::to_wstring(times.back()));
+    Print(name + L"=" + std::to_wstring(times[times.size() / 2]) + L" " + std::to_wstring(times.back()) + L" " +
+        std::to_wstring(times.front()));
 }
 
 // From a right-button tray message to the menu on screen, `count` times.
