@@ -42,6 +42,8 @@ protected:
     void Open()
     {
         FormMain->ppTimeoutClick(nullptr);
+        // Under a loaded display server the activation that follows can come late.
+        PumpUntil([this] { return GetFocus() == edit_->Handle(); }, 1000);
         PumpFor(30);
     }
     // Keys as the keyboard sends them to the focused window.
