@@ -28,7 +28,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     const bool option = commandLine[0] == L'/';
     const bool addRemoveExit = option && wcschr(commandLine, L'a');
-    if (option && commandLine[1] == L'c') {
+    if (option && wcschr(commandLine, L'c')) {
         // Loaded by hand: an import would load them in the plain runs too.
         using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
         const auto initEx = reinterpret_cast<InitEx>(

@@ -24,17 +24,24 @@ def tray_visible():
     return bool(xdotool('search', '--onlyvisible', '--name', 'Wine System Tray').split())
 
 
-def linux_process(name):
+def linux_processes(name):
+    """(/proc entry, arguments) of each Wine process whose program is `name`."""
+    found = []
     for entry in Path('/proc').iterdir():
         if not entry.name.isdigit():
             continue
         try:
-            first = (entry / 'cmdline').read_bytes().split(b'\0')[0].lower()
+            args = (entry / 'cmdline').read_bytes().split(b'\0')
         except OSError:
             continue
-        if first.endswith(name.lower().encode()):
-            return entry
-    return None
+        if args[0].lower().endswith(name.lower().encode()):
+            found.append((entry, args[1:]))
+    return found
+
+
+def linux_process(name):
+    found = linux_processes(name)
+    return found[0][0] if found else None
 
 
 def usage(entry):
@@ -140,16 +147,7 @@ def resident_usage():
 
 def baselines():
     """The plain baseline's process first, then the one started with /c."""
-    found = {}
-    for entry in Path('/proc').iterdir():
-        if not entry.name.isdigit():
-            continue
-        try:
-            args = (entry / 'cmdline').read_bytes().split(b'\0')
-        except OSError:
-            continue
-        if args[0].lower().endswith(b'baseline_tray.exe'):
-            found[b'/c' in args[1:]] = entry
+    found = {b'/c' in args: entry for entry, args in linux_processes('baseline_tray.exe')}
     return [found[k] for k in (False, True) if k in found]
 
 

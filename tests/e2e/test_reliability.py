@@ -184,44 +184,40 @@ class Load(LullwickTest):
 
 
 class Busy(LullwickTest):
-    def ended_right(self, scenario, run, on):
-        code = run.wait_exit(timeout=30)
-        right = code == 0 and saver()[1] == 600 and (saver()[0] == 1) == on and registry_flag() == str(int(on))
-        record(scenario, right)
-        self.assertTrue(right)
+    def close_while(self, scenario, busy):
+        """From both states: `busy` gets the program doing something, then a
+        close request from outside must end it with the setting put back."""
+        for on in (True, False):
+            run = self.resident(on)
+            busy()
+            close_main()
+            code = run.wait_exit(timeout=30)
+            right = code == 0 and saver()[1] == 600 and (saver()[0] == 1) == on and registry_flag() == str(int(on))
+            record(scenario, right)
+            self.assertTrue(right, f'{scenario}: exit code {code}, expected state {on}')
 
     def test_exit_while_a_click_is_pending(self):
-        for on in (True, False):
-            run = self.resident(on)
+        def click():
             x, y = tray_icon()
             xdotool('mousemove', x, y, 'click', 1)
-            close_main()
-            self.ended_right('exit while a single click is pending', run, on)
+        self.close_while('exit while a single click is pending', click)
 
     def test_exit_during_the_start_wait(self):
-        for on in (True, False):
-            run = self.resident(on)
+        def double_click():
             x, y = tray_icon()
             xdotool('mousemove', x, y, 'click', '--repeat', 2, '--delay', 80, 1)
-            close_main()
-            self.ended_right('exit during the one-second start wait', run, on)
+        self.close_while('exit during the one-second start wait', double_click)
 
     def test_exit_with_the_dialog_open(self):
-        for on in (True, False):
-            run = self.resident(on)
+        def type_into_the_dialog():
             open_menu()
             choose(TIMEOUT)
             focus_form('TFormSetTimeout')
             xdotool('type', '77')
-            close_main()
-            self.ended_right('exit with the wait-time dialog open', run, on)
+        self.close_while('exit with the wait-time dialog open', type_into_the_dialog)
 
     def test_exit_with_the_tray_menu_open(self):
-        for on in (True, False):
-            run = self.resident(on)
-            open_menu()
-            close_main()
-            self.ended_right('exit with the tray menu open', run, on)
+        self.close_while('exit with the tray menu open', open_menu)
 
 
 class BadInput(LullwickTest):
