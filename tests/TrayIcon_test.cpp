@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -349,6 +350,21 @@ TEST_F(TrayMessages, SingleClickRaisesOnClickAfterTheDoubleClickTime)
     Pump(ClickWait());
     EXPECT_EQ(seen_.clicks, 1);
     EXPECT_EQ(seen_.doubles, 0);
+}
+
+TEST_F(TrayIconTest, ClickWaitIsTimedFromTheReleaseNotFromTheThreadStart)
+{
+    // A thread may start long after the release; the time already gone counts,
+    // and a wait already over ends at once.
+    const LONGLONG wait = ClickWait() * 1000LL;
+    for (const LONGLONG gone : {300'000LL, wait + 1'000'000LL}) {
+        const LONGLONG constructed = TSingleClick::Clock();
+        LONGLONG doneAt = 0;
+        new TSingleClick([&doneAt](TThread*) { doneAt = TSingleClick::Clock(); }, constructed - gone);
+        ASSERT_TRUE(PumpUntil([&doneAt] { return doneAt != 0; }, 5000));
+        EXPECT_GE(doneAt - (constructed - gone), wait) << gone;
+        EXPECT_LT(doneAt - constructed, std::max(wait - gone, 0LL) + 200'000) << gone;
+    }
 }
 
 TEST_F(TrayMessages, DoubleClickRaisesOnlyOnDblClick)

@@ -32,13 +32,27 @@ bool IsAlive(const TTrayIcon* icon)
 
 // ---- TSingleClick
 
-TSingleClick::TSingleClick(std::function<void(TThread*)> completion)
+TSingleClick::TSingleClick(std::function<void(TThread*)> completion, LONGLONG released) : released_(released)
 {
     OnTerminate = std::move(completion);
     Start();
 }
 
-void TSingleClick::Execute() { Wait(GetDoubleClickTime() + 50); }
+LONGLONG TSingleClick::Clock()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    const LONGLONG f = frequency.QuadPart;
+    return count.QuadPart / f * 1'000'000 + count.QuadPart % f * 1'000'000 / f;
+}
+
+void TSingleClick::Execute()
+{
+    const LONGLONG due = released_ + (static_cast<LONGLONG>(GetDoubleClickTime()) + 50) * 1000;
+    const LONGLONG left = due - Clock();
+    Wait(left > 0 ? static_cast<DWORD>((left + 999) / 1000) : 0);
+}
 
 // ---- TCallbackWindow
 
@@ -150,7 +164,7 @@ void TCallbackWindow::SingleClickStep(TTrayIcon& icon)
         return;
     }
     icon.ClickPending = true;
-    pending_.push_back(new TSingleClick([this](TThread* sender) { SingleClickDone(sender); }));
+    pending_.push_back(new TSingleClick([this](TThread* sender) { SingleClickDone(sender); }, TSingleClick::Clock()));
 }
 
 void TCallbackWindow::SingleClickDone(TThread* sender)

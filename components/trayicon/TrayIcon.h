@@ -30,10 +30,18 @@ inline constexpr char NotifyIconErrorText[] = "タスクトレイにアイコン
 // user-interface thread.
 class TSingleClick : public TThread {
 public:
-    explicit TSingleClick(std::function<void(TThread*)> completion);
+    // The wait ends the double-click time plus 50 ms after `released` (on
+    // Clock()), however long the thread took to start.
+    TSingleClick(std::function<void(TThread*)> completion, LONGLONG released);
+
+    // Microseconds on the performance counter: GetTickCount moves in 16 ms steps.
+    static LONGLONG Clock();
 
 protected:
     void Execute() override;
+
+private:
+    const LONGLONG released_;
 };
 
 // The hidden window that the shell reports mouse activity to, shared by all icons.

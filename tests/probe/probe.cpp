@@ -312,7 +312,8 @@ int MenuLatency(int count)
 }
 
 // How late OnClick comes after the left release, beyond the double-click time
-// plus 50 ms: the version window it shows is the sign.
+// plus 50 ms: the version window it shows is the sign.  The first click is
+// reported apart, as that show also builds the window's controls.
 int ClickLateness(int count)
 {
     HWND callback = FindWindowOfClass(L"TCallbackWindow");
@@ -320,7 +321,7 @@ int ClickLateness(int count)
     if (!callback || !form) return 1;
     const double wait = GetDoubleClickTime() + 50.0;
     std::vector<double> late;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i <= count; ++i) {
         PostMessageW(callback, WM_USER + 200, 1, WM_LBUTTONDOWN);
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
@@ -335,6 +336,8 @@ int ClickLateness(int count)
         PostMessageW(close, BM_CLICK, 0, 0);
         while (IsWindowVisible(form) && Milliseconds(start) < 10000) Sleep(1);
     }
+    Print(L"first=" + std::to_wstring(late.front()));
+    late.erase(late.begin());
     PrintTimes(L"late", late);
     return 0;
 }
