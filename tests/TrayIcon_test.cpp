@@ -310,6 +310,21 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
     EXPECT_TRUE(icon->Registered());
 }
 
+TEST_F(TrayIconTest, ClickWaitIsTimedFromTheReleaseNotFromTheThreadStart)
+{
+    // A thread may start long after the release; the time already gone counts,
+    // and a wait already over ends at once.
+    const LONGLONG wait = ClickWait() * 1000LL;
+    for (const LONGLONG gone : {300'000LL, wait + 1'000'000LL}) {
+        const LONGLONG constructed = TSingleClick::Clock();
+        LONGLONG doneAt = 0;
+        new TSingleClick([&doneAt](TThread*) { doneAt = TSingleClick::Clock(); }, constructed - gone);
+        ASSERT_TRUE(PumpUntil([&doneAt] { return doneAt != 0; }, 5000));
+        EXPECT_GE(doneAt - (constructed - gone), wait) << gone;
+        EXPECT_LT(doneAt - constructed, std::max(wait - gone, 0LL) + 200'000) << gone;
+    }
+}
+
 // ---- tray messages
 
 struct Seen {
@@ -333,6 +348,14 @@ protected:
         icon_->OnDblClick = [this](TComponent*) { ++seen_.doubles; };
     }
     void Pump(DWORD ms) { PumpFor(ms); }
+    // A released click whose wait is still running.
+    void StartClick()
+    {
+        Post(icon_, WM_LBUTTONDOWN);
+        Post(icon_, WM_LBUTTONUP);
+        Pump(50);
+        ASSERT_TRUE(icon_->ClickPending);
+    }
 
     TTrayIcon* icon_;
     Seen seen_;
@@ -350,21 +373,6 @@ TEST_F(TrayMessages, SingleClickRaisesOnClickAfterTheDoubleClickTime)
     Pump(ClickWait());
     EXPECT_EQ(seen_.clicks, 1);
     EXPECT_EQ(seen_.doubles, 0);
-}
-
-TEST_F(TrayIconTest, ClickWaitIsTimedFromTheReleaseNotFromTheThreadStart)
-{
-    // A thread may start long after the release; the time already gone counts,
-    // and a wait already over ends at once.
-    const LONGLONG wait = ClickWait() * 1000LL;
-    for (const LONGLONG gone : {300'000LL, wait + 1'000'000LL}) {
-        const LONGLONG constructed = TSingleClick::Clock();
-        LONGLONG doneAt = 0;
-        new TSingleClick([&doneAt](TThread*) { doneAt = TSingleClick::Clock(); }, constructed - gone);
-        ASSERT_TRUE(PumpUntil([&doneAt] { return doneAt != 0; }, 5000));
-        EXPECT_GE(doneAt - (constructed - gone), wait) << gone;
-        EXPECT_LT(doneAt - constructed, std::max(wait - gone, 0LL) + 200'000) << gone;
-    }
 }
 
 TEST_F(TrayMessages, DoubleClickRaisesOnlyOnDblClick)
@@ -389,10 +397,7 @@ TEST_F(TrayMessages, SecondPressHeldPastTheWaitGivesTwoClicks)
 
 TEST_F(TrayMessages, DisablingWhileAClickIsPendingCancelsIt)
 {
-    Post(icon_, WM_LBUTTONDOWN);
-    Post(icon_, WM_LBUTTONUP);
-    Pump(50);
-    ASSERT_TRUE(icon_->ClickPending);
+    ASSERT_NO_FATAL_FAILURE(StartClick());
     icon_->SetEnabled(false);
     Pump(ClickWait() + 300);
     EXPECT_EQ(seen_.clicks, 0);
@@ -542,10 +547,7 @@ TEST_F(TrayMessages, UnknownIdentifierAndOtherButtonsDoNothing)
 
 TEST_F(TrayMessages, PendingClickOfADestroyedIconRaisesNothing)
 {
-    Post(icon_, WM_LBUTTONDOWN);
-    Post(icon_, WM_LBUTTONUP);
-    Pump(50);
-    ASSERT_TRUE(icon_->ClickPending);
+    ASSERT_NO_FATAL_FAILURE(StartClick());
     Free(icon_);
     Pump(ClickWait() + 300);
     EXPECT_EQ(seen_.clicks, 0);
@@ -553,10 +555,7 @@ TEST_F(TrayMessages, PendingClickOfADestroyedIconRaisesNothing)
 
 TEST_F(TrayMessages, PendingClickOutlivingItsWindowRaisesNothing)
 {
-    Post(icon_, WM_LBUTTONDOWN);
-    Post(icon_, WM_LBUTTONUP);
-    Pump(50);
-    ASSERT_TRUE(icon_->ClickPending);
+    ASSERT_NO_FATAL_FAILURE(StartClick());
     Free(form_); // the callback window and the icon go with it
     form_ = new TForm(Application);
     Pump(ClickWait() + 300);
