@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/SavedState.h"
 #include "app/cm_lullwick.h"
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
@@ -33,6 +34,8 @@ void RunCommandLine(const std::vector<std::wstring>& parameters)
         const int minutes = GetScreenSaverTimeout();
         const OptionJob job = DecideOption(parameters.front(), active, minutes);
         if (job.setActive) SetScreenSaverActive(*job.setActive);
+        // The user's own choice outranks what a run that never ended properly recorded.
+        if (job.choosesState) RemoveSavedState();
         if (job.execute) ExecuteScreenSaver();
         if (job.optionError) ShowMessageBox(OptionErrorMessage(parameters.front()), Caption, MB_OK | MB_ICONERROR);
         else if (!job.message.empty()) ShowMessageBox(text::ToWide(job.message), Caption, MB_OK | IconStyle(job.icon));

@@ -1,5 +1,6 @@
 #include "app/Lifecycle.h"
 
+#include "app/SavedState.h"
 #include "app/SingleInstance.h"
 #include "app/cm_lullwick.h"
 #include "forms/Main.h"
@@ -10,13 +11,28 @@
 
 #include <windows.h>
 
-void RestoreAtExit(std::optional<bool> saved, bool leaveOff)
+namespace {
+constexpr wchar_t ProgramTitle[] = L"Lullwick";
+}
+
+void PutBackUnfinishedRun()
 {
-    if (!saved) return;
-    SetScreenSaverActive(leaveOff ? false : *saved);
+    const std::optional<bool> recorded = LoadSavedState();
+    if (!recorded) return;
+    SetScreenSaverActive(*recorded);
+    RemoveSavedState();
+}
+
+bool StoreForThisRun(bool saved) { return !LoadSavedState() && StoreSavedState(saved); }
+
+void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored)
+{
+    if (!saved && !leaveOff) return;
+    SetScreenSaverActive(!leaveOff && *saved);
     // Some systems queue the change for the display server without sending it;
     // a query delivers it before the process goes.
     GetScreenSaverActive();
+    if (recordStored) RemoveSavedState();
 }
 
 std::wstring HelpFilePath()
@@ -36,18 +52,26 @@ std::wstring HelpFilePath()
 
 int RunProgram()
 {
-    TApplication application;
-    const SingleInstance guard;
-    if (!guard.First()) {
-        ShowMessageBox(text::ToWide(AlreadyRunningText), L"Lullwick", MB_OK | MB_ICONERROR);
+    try {
+        // The guard outlives the application, so no new copy starts before the forms have put the state back.
+        const SingleInstance guard;
+        if (!guard.First()) {
+            ShowMessageBox(text::ToWide(AlreadyRunningText), ProgramTitle, MB_OK | MB_ICONERROR);
+            return 0;
+        }
+        TApplication application;
+        Application->Initialize();
+        Application->SetTitle(text::FromWide(ProgramTitle));
+        Application->SetHelpFile(HelpFilePath());
+        Application->CreateForm(FormMain);
+        Application->CreateForm(FormSetTimeout);
+        Application->Run();
+        Application->DestroyForms();
         return 0;
+    } catch (...) {
+        // The application has destroyed its forms on the way out, so whatever
+        // the start switched off is back before the user reads why.
+        ShowMessageBox(ExceptionText(std::current_exception()), ProgramTitle, MB_OK | MB_ICONERROR);
+        return 1;
     }
-    Application->Initialize();
-    Application->SetTitle("Lullwick");
-    Application->SetHelpFile(HelpFilePath());
-    Application->CreateForm(FormMain);
-    Application->CreateForm(FormSetTimeout);
-    Application->Run();
-    Application->DestroyForms();
-    return 0;
 }

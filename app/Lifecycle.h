@@ -1,11 +1,22 @@
 #pragma once
-// Putting the user's screen-saver state back at exit.
+// Putting the user's screen-saver state back at exit, and after a run that
+// could not.
 #include <optional>
 #include <string>
 
+// At a resident start: the state that a run which never put it back (it was
+// killed, or the system went down) had recorded is put back, and the record
+// goes.
+void PutBackUnfinishedRun();
+
+// Stores `saved` in the profile unless an earlier run's record is there, which
+// only a resident start may settle; true when this run's record was written.
+bool StoreForThisRun(bool saved);
+
 // Writes `saved` back, or leaves the screen saver off when the user asked for
-// that; a start that never recorded the state (nullopt) writes nothing.
-void RestoreAtExit(std::optional<bool> saved, bool leaveOff);
+// that; a start that never recorded the state (nullopt) writes nothing unless
+// the user chose off.  The run's record goes once the state is back.
+void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored);
 
 // The help file: "Lullwick.hlp" in the folder that holds the program.
 std::wstring HelpFilePath();

@@ -102,22 +102,23 @@ std::string OptionErrorTail()
 OptionJob DecideOption(std::wstring_view option, bool active, int minutes)
 {
     constexpr MessageIcon info = MessageIcon::Information;
-    auto show = [](std::string message, MessageIcon icon) {
-        return OptionJob{std::nullopt, false, std::move(message), icon, false};
+    auto show = [](std::string message, MessageIcon icon, bool choosesState = false) {
+        return OptionJob{std::nullopt, false, std::move(message), icon, false, choosesState};
     };
     auto set = [](bool state, std::string message = {}) {
         const MessageIcon icon = message.empty() ? MessageIcon::None : MessageIcon::Information;
-        return OptionJob{state, false, std::move(message), icon, false};
+        return OptionJob{state, false, std::move(message), icon, false, true};
     };
     if (option == L"/?") return show(OptionList, info);
     if (option == L"/S") return show(StatusMessage(active, minutes), info);
     if (option == L"/C") return set(!active, ChangeMessage(active, minutes));
     if (option == L"/c") return set(!active);
-    if (option == L"/A") return active ? show(AlreadyOnMessage(minutes), info) : set(true, SwitchedOnMessage(minutes));
-    if (option == L"/a") return active ? OptionJob{} : set(true);
+    if (option == L"/A")
+        return active ? show(AlreadyOnMessage(minutes), info, true) : set(true, SwitchedOnMessage(minutes));
+    if (option == L"/a") return active ? show({}, MessageIcon::None, true) : set(true);
     if (option == L"/I")
-        return active ? set(false, SwitchedOffMessage(minutes)) : show(AlreadyOffMessage(minutes), info);
-    if (option == L"/i") return active ? set(false) : OptionJob{};
-    if (option == L"/e") return OptionJob{true, true, {}, MessageIcon::None, false};
-    return OptionJob{std::nullopt, false, {}, MessageIcon::Error, true};
+        return active ? set(false, SwitchedOffMessage(minutes)) : show(AlreadyOffMessage(minutes), info, true);
+    if (option == L"/i") return active ? set(false) : show({}, MessageIcon::None, true);
+    if (option == L"/e") return OptionJob{true, true, {}, MessageIcon::None, false, true};
+    return OptionJob{std::nullopt, false, {}, MessageIcon::Error, true, false};
 }

@@ -33,5 +33,6 @@ struct OptionJob {
     std::string message; // code page 932; empty: no message box, or the option error
     MessageIcon icon = MessageIcon::None;
     bool optionError = false; // not an option: the error repeats the parameter
+    bool choosesState = false; // the user picked the state, also when it already was so
 };
 OptionJob DecideOption(std::wstring_view parameter, bool active, int minutes);

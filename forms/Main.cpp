@@ -53,16 +53,23 @@ void TFormMain::DeclareBindings(TBindings& b)
 
 void TFormMain::FormCreate(TComponent*)
 {
-    RunCommandLine(SplitParameters(ProcessCommandLine()));
+    const std::vector<std::wstring> parameters = SplitParameters(ProcessCommandLine());
+    if (parameters.empty()) PutBackUnfinishedRun();
+    else RunCommandLine(parameters);
     TrayIcon->SetVisible(true);
     SavedScreenSaverActive = GetScreenSaverActive();
+    SavedStateStored = StoreForThisRun(*SavedScreenSaverActive);
     SetScreenSaverActive(false);
     UpdateStatusCaption();
     UpdateTimeoutCaption();
     HideMainWindow();
 }
 
-void TFormMain::FormDestroy(TComponent*) { RestoreAtExit(SavedScreenSaverActive, ppExit->Tag() != 0); }
+void TFormMain::FormDestroy(TComponent*)
+{
+    // A description that failed to load may not have made the exit item.
+    RestoreAtExit(SavedScreenSaverActive, ppExit && ppExit->Tag() != 0, SavedStateStored);
+}
 
 void TFormMain::FormClose(TComponent*, TCloseAction& Action)
 {

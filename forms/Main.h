@@ -60,6 +60,8 @@ private:
 
     // The state found at start; empty when start-up never switched the screen saver off.
     std::optional<bool> SavedScreenSaverActive;
+    // This run's record of that state is in the user profile.
+    bool SavedStateStored = false;
 };
 
 extern TFormMain* FormMain;

@@ -35,25 +35,25 @@ HWND CreateHiddenWindow(const wchar_t* className, DWORD style, HWND parent, WNDP
         RegisterClassExW(&wc);
     }
     HWND hwnd = CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
-    if (!hwnd) throw Exception("application window could not be created");
+    if (!hwnd) throw Exception("ウィンドウを作成できません。");
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     return hwnd;
 }
 
-std::wstring CurrentExceptionText()
+} // namespace
+
+std::wstring ExceptionText(std::exception_ptr error)
 {
     try {
-        throw;
+        std::rethrow_exception(error);
     } catch (const Exception& e) {
         return text::ToWide(e.Message());
     } catch (const std::exception& e) {
         return text::ToWide(e.what());
     } catch (...) {
-        return L"Unknown error";
+        return L"不明なエラーが発生しました。";
     }
 }
-
-} // namespace
 
 HelpViewerFn HelpViewer = OpenHelpViewer;
 
@@ -134,7 +134,7 @@ void TApplication::Terminate()
 
 void TApplication::HandleException()
 {
-    ShowMessageBox(CurrentExceptionText(), text::ToWide(title_), MB_OK | MB_ICONERROR);
+    ShowMessageBox(ExceptionText(std::current_exception()), text::ToWide(title_), MB_OK | MB_ICONERROR);
 }
 
 void TApplication::DestroyForms()

@@ -6,8 +6,9 @@
 
 #include <windows.h>
 
-#include <string>
+#include <exception>
 #include <functional>
+#include <string>
 #include <vector>
 
 class TForm;
@@ -87,6 +88,9 @@ private:
     int nextHook_ = 1;
     std::vector<TThread*> threads_;
 };
+
+// The message of an exception, for an error box.
+std::wstring ExceptionText(std::exception_ptr error);
 
 // The one application object of the process; its owner is the program entry.
 extern TApplication* Application;

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Lifecycle.h"
+#include "app/SavedState.h"
 #include "app/cm_lullwick.h"
 #include "components/trayicon/ShellNotify.h"
 #include "components/trayicon/TrayIcon.h"
@@ -280,8 +281,42 @@ TEST_F(MainFormTest, RefusedTrayIconShowsTheErrorAndExitWritesNothing)
     EXPECT_TRUE(GetScreenSaverActive()); // never switched off
     EXPECT_TRUE(Application->ShowMainForm());
     SetScreenSaverActive(false); // another program changes it meanwhile
+    SetScreenSaverActive(true);
+    Destroy();
+    EXPECT_TRUE(GetScreenSaverActive());
+}
+
+TEST_F(MainFormTest, ShiftExitAfterARefusedTrayIconLeavesTheScreenSaverOff)
+{
+    // The icon can come back with a new taskbar; leaving off is the user's own choice then too.
+    SetScreenSaverActive(true);
+    ShellNotifyIcon = [](DWORD, NOTIFYICONDATAW*) -> BOOL { return FALSE; };
+    Create();
+    ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) { return Shell_NotifyIconW(m, d); };
+    ChooseNothing();
+    SetShiftHeld(true);
+    OpenMenu();
+    SetShiftHeld(false);
     Destroy();
     EXPECT_FALSE(GetScreenSaverActive());
+}
+
+TEST(FormDescriptions, EveryOneLoads)
+{
+    // A misspelt name must fail here, not at a user's start.
+    ScreenSaverSettingsGuard settings;
+    MessageBoxRecorder boxes;
+    ProcessCommandLine = NoParameters;
+    const auto load = [](TForm* form, const char* description) {
+        EXPECT_NO_THROW(form->Load(description)) << form->Name();
+        Free(form);
+    };
+    load(new TFormMain(Application), TFormMain::Description);
+    load(new TFormSetTimeout(Application), TFormSetTimeout::Description);
+    ProcessCommandLine = GetCommandLineW;
+    EXPECT_TRUE(boxes.Boxes().empty());
+    RemoveSavedState();
+    TakeQuitMessage();
 }
 
 TEST_F(MainFormTest, CommandLineOptionRunsBeforeTheTailAndEnds)
