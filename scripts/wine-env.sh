@@ -43,7 +43,9 @@ lullwick_prepare_prefix() { # VIRTUAL: creates the prefix once, with Japanese fo
 lullwick_wine_env() { # DIR
   local dir=$1
   mkdir -p "$dir"
-  export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  # LULLWICK_DLL_OVERRIDES adds overrides of a test's own (a library made to fail).
+  export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=${LULLWICK_DLL_OVERRIDES:+;$LULLWICK_DLL_OVERRIDES}"
   exec 9>"$dir/wine-env.lock"
   flock 9
   local virtual=1

@@ -2,10 +2,14 @@
 setting is back whenever Lullwick ends.  Every scenario counts its runs and
 how many came out right; the table is printed at the end (and written to the
 build tree's reliability.txt)."""
+import os
+import signal
+import subprocess
 import time
 import unittest
+from pathlib import Path
 
-from harness import (BUILD, EXE, PROBE, Lullwick, LullwickTest, close_main, focus_form, linux_usage, open_menu, probe,
+from harness import (BUILD, EXE, PROBE, WINE_RUN, Lullwick, LullwickTest, close_main, focus_form, linux_usage, open_menu, probe,
                      registry_flag, saver, screenshot, set_saver, tray_icon, unescape, wait_for, window, wine,
                      wine_detached, xdotool)
 from test_tray import STATUS, TIMEOUT, VERSION, choose, choose_exit, tray_shown
@@ -120,6 +124,64 @@ class Endings(LullwickTest):
         right = code == 0 and '[  PASSED  ] 1 test' in out
         record('start whose tray icon was refused', right, 'in-process, shell call made to fail')
         self.assertTrue(right, out[-2000:])
+
+
+def saved_record():
+    """The state a running copy keeps in the profile until it is back, or None."""
+    code, out = wine('reg', 'query', r'HKCU\Software\Lullwick', '/v', 'SavedScreenSaverActive')
+    if code != 0:
+        return None
+    return int(out.split()[-1], 16)
+
+
+def kill_hard():
+    """SIGKILL to every Lullwick.exe of this prefix, as a crash or a forced end would stop it."""
+    prefix = f'WINEPREFIX={BUILD / "wineprefix"}'.encode()
+    killed = 0
+    for proc in Path('/proc').iterdir():
+        try:
+            argv0 = (proc / 'cmdline').read_bytes().split(b'\0')[0]
+            environ = (proc / 'environ').read_bytes().split(b'\0')
+        except OSError:
+            continue
+        if argv0.endswith(b'Lullwick.exe') and prefix in environ:
+            os.kill(int(proc.name), signal.SIGKILL)
+            killed += 1
+    return killed
+
+
+class Faults(LullwickTest):
+    def test_failed_start_up(self):
+        # Without the common controls the wait-time dialog cannot be built.
+        # Wine then cannot show any message box either (its dialogs need them
+        # under the program's manifest), so the box is not looked for here.
+        for on in (True, False):
+            set_saver(on)
+            env = dict(os.environ, LULLWICK_DLL_OVERRIDES='comctl32=d')
+            proc = subprocess.Popen([WINE_RUN, str(BUILD), EXE], env=env, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL)
+            code = proc.wait(timeout=60)
+            gone = probe('count-windows', 'TApplication')['windows'] == '0'
+            a, _, registry = saver()
+            right = code == 1 and gone and (a, registry) == (int(on), str(int(on))) and saved_record() is None
+            record('failed start-up', right, 'common controls made unloadable')
+            self.assertTrue(right, (code, gone, a, registry, saved_record()))
+
+    def test_hard_kill_then_next_run(self):
+        for on in (True, False):
+            self.resident(on)
+            self.assertEqual(saved_record(), int(on))
+            self.assertGreaterEqual(kill_hard(), 1)
+            wait_for(lambda: probe('count-windows', 'TApplication')['windows'] == '0', 20, 'the killed copy to go')
+            left_off = registry_flag() == '0' and saved_record() == int(on)
+            again = self.start()
+            again.wait_resident()
+            close_main()
+            code = again.wait_exit(timeout=30)
+            a, _, registry = saver()
+            right = left_off and code == 0 and (a, registry) == (int(on), str(int(on))) and saved_record() is None
+            record('hard kill, then next run', right)
+            self.assertTrue(right, (left_off, code, a, registry, saved_record()))
 
 
 class Load(LullwickTest):
