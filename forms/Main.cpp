@@ -12,7 +12,7 @@
 #include "framework/Text.h"
 
 TFormMain* FormMain = nullptr;
-const char* const TFormMain::Description = MainDescription;
+const char* const TFormMain::Description = MainDescription.data();
 
 namespace {
 const char* StateWord(bool active) { return active ? "有効" : "無効"; }

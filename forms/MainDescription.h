@@ -1,6 +1,26 @@
 #pragma once
 // The stored description of the main form, at 96 pixels per inch.
-inline constexpr char MainDescription[] = R"(
+#include "Version.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+namespace main_description {
+
+// Joins string literals at compile time, so the version comes from its one source.
+template <std::size_t... N>
+constexpr auto Join(const char (&... parts)[N])
+{
+    std::array<char, (N + ...) - sizeof...(N) + 1> joined{};
+    std::size_t at = 0;
+    ((std::copy_n(parts, N - 1, joined.begin() + at), at += N - 1), ...);
+    return joined;
+}
+
+} // namespace main_description
+
+inline constexpr auto MainDescription = main_description::Join(R"(
 object FormMain: TFormMain
   Left = 192
   Top = 107
@@ -85,7 +105,7 @@ object FormMain: TFormMain
       Height = 17
       Alignment = taCenter
       AutoSize = False
-      Caption = 'Ver.1.00'
+      Caption = 'Ver.)", ProgramVersion, R"('
       Font.Charset = SHIFTJIS_CHARSET
       Font.Color = clWindowText
       Font.Height = -16
@@ -139,4 +159,4 @@ object FormMain: TFormMain
     end
   end
 end
-)";
+)");

@@ -26,5 +26,7 @@ check() { # ZIP ARCH TRIPLE
   echo "$zip: $(stat -c %s "$dir/Lullwick.exe") bytes, $arch, system DLLs only"
   rm -rf "$dir"
 }
-check build/mingw/Lullwick-1.00-win64.zip pei-x86-64 x86_64-w64-mingw32
-check build/mingw32/Lullwick-1.00-win32.zip pei-i386 i686-w64-mingw32
+# The version has one source, the project's; the zips are named after it.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/mingw/CMakeCache.txt)
+check "build/mingw/Lullwick-$version-win64.zip" pei-x86-64 x86_64-w64-mingw32
+check "build/mingw32/Lullwick-$version-win32.zip" pei-i386 i686-w64-mingw32

@@ -12,6 +12,8 @@
 #include "framework/Text.h"
 #include "tests/TestSupport.h"
 
+#include "Version.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -197,7 +199,7 @@ TEST_F(MainFormTest, VersionWindowShowsCentredOnceAndKeepsItsPlace)
     FormMain->ppVersionClick(nullptr);
     EXPECT_EQ(FormMain->Left(), 10);
     EXPECT_EQ(FormMain->Top(), 20);
-    EXPECT_EQ(FormMain->LabelVersion->Text(), "Ver.1.00");
+    EXPECT_EQ(FormMain->LabelVersion->Text(), std::string("Ver.") + ProgramVersion);
     EXPECT_EQ(FormMain->ButtonClose->Text(), "閉じる");
 }
 
