@@ -20,7 +20,7 @@ constexpr auto Join(const char (&... parts)[N])
 
 } // namespace main_description
 
-inline constexpr auto MainDescription = main_description::Join(R"(
+inline constexpr char MainDescriptionHead[] = R"(
 object FormMain: TFormMain
   Left = 192
   Top = 107
@@ -105,7 +105,9 @@ object FormMain: TFormMain
       Height = 17
       Alignment = taCenter
       AutoSize = False
-      Caption = 'Ver.)", ProgramVersion, R"('
+      Caption = 'Ver.)";
+// The version label's caption goes on after the version.
+inline constexpr char MainDescriptionTail[] = R"('
       Font.Charset = SHIFTJIS_CHARSET
       Font.Color = clWindowText
       Font.Height = -16
@@ -159,4 +161,7 @@ object FormMain: TFormMain
     end
   end
 end
-)");
+)";
+
+inline constexpr auto MainDescription =
+    main_description::Join(MainDescriptionHead, ProgramVersion, MainDescriptionTail);
