@@ -1,19 +1,9 @@
 #include "app/Lifecycle.h"
 
 #include "app/SavedState.h"
-#include "app/SingleInstance.h"
 #include "app/cm_lullwick.h"
-#include "forms/Main.h"
-#include "forms/SetTimeout.h"
-#include "framework/Application.h"
-#include "framework/MessageBox.h"
-#include "framework/Text.h"
 
 #include <windows.h>
-
-namespace {
-constexpr wchar_t ProgramTitle[] = L"Lullwick";
-}
 
 void PutBackUnfinishedRun()
 {
@@ -48,30 +38,4 @@ std::wstring HelpFilePath()
     }
     path.erase(path.find_last_of(L"\\/") + 1);
     return path + L"Lullwick.hlp";
-}
-
-int RunProgram()
-{
-    try {
-        // The guard outlives the application, so no new copy starts before the forms have put the state back.
-        const SingleInstance guard;
-        if (!guard.First()) {
-            ShowMessageBox(text::ToWide(AlreadyRunningText), ProgramTitle, MB_OK | MB_ICONERROR);
-            return 0;
-        }
-        TApplication application;
-        Application->Initialize();
-        Application->SetTitle(text::FromWide(ProgramTitle));
-        Application->SetHelpFile(HelpFilePath());
-        Application->CreateForm(FormMain);
-        Application->CreateForm(FormSetTimeout);
-        Application->Run();
-        Application->DestroyForms();
-        return 0;
-    } catch (...) {
-        // The application has destroyed its forms on the way out, so whatever
-        // the start switched off is back before the user reads why.
-        ShowMessageBox(ExceptionText(std::current_exception()), ProgramTitle, MB_OK | MB_ICONERROR);
-        return 1;
-    }
 }

@@ -20,6 +20,3 @@ void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored);
 
 // The help file: "Lullwick.hlp" in the folder that holds the program.
 std::wstring HelpFilePath();
-
-// The program: single-instance guard, forms, message loop; returns the exit code.
-int RunProgram();
