@@ -70,7 +70,8 @@ while IFS= read -r line || [[ -n $line ]]; do
   mapfile -td $'\t' fields < <(printf '%s' "$line")
   file=${fields[0]} text=${fields[1]:-} replacement=${fields[2]:-} filter=${fields[3]:-}
   what="mutants.txt:$number $file: '$text' -> '$replacement'"
-  if ((${#fields[@]} < 3 || ${#fields[@]} > 4)) || [[ -z $text ]]; then
+  tabs=${line//[^$'\t']/}
+  if ((${#tabs} < 2 || ${#tabs} > 3)) || [[ -z $text ]]; then
     echo "ERROR     $what: needs file, text, replacement and an optional filter, TAB-separated"
     broken=$((broken + 1)); continue
   fi

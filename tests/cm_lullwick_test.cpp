@@ -101,6 +101,10 @@ TEST(SingleInstance, OnlyTheCopyThatCreatedTheMutexIsFirst)
         EXPECT_EQ(SingleInstance().First(), first);
     }
     MutexAlreadyExisted = original;
+    // The real answer is the one of the creation just made.
+    const UniqueKernelHandle held(CreateMutexW(nullptr, FALSE, L"Lullwick"));
+    const UniqueKernelHandle again(CreateMutexW(nullptr, FALSE, L"Lullwick"));
+    EXPECT_TRUE(MutexAlreadyExisted());
 }
 
 } // namespace
