@@ -202,7 +202,8 @@ TEST_F(RunCommandLineTest, StatusReportsStateAndWaitTimeAndEnds)
     SetSaverSeconds(600);
     RunCommandLine({L"/S"});
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, L"現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
+    EXPECT_EQ(boxes_.Boxes()[0].text,
+        L"現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
     EXPECT_EQ(boxes_.Boxes()[0].caption, L"Lullwick");
     EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_TRUE(GetScreenSaverActive());
