@@ -37,8 +37,9 @@ void RunCommandLine(const std::vector<std::wstring>& parameters)
         // The user's own choice outranks what a run that never ended properly recorded.
         if (job.choosesState) RemoveSavedState();
         if (job.execute) ExecuteScreenSaver();
-        if (job.optionError) ShowMessageBox(OptionErrorMessage(parameters.front()), Caption, MB_OK | MB_ICONERROR);
-        else if (!job.message.empty()) ShowMessageBox(text::ToWide(job.message), Caption, MB_OK | IconStyle(job.icon));
+        const UINT style = MB_OK | IconStyle(job.icon);
+        if (job.optionError) ShowMessageBox(OptionErrorMessage(parameters.front()), Caption, style);
+        else if (!job.message.empty()) ShowMessageBox(text::ToWide(job.message), Caption, style);
     }
     Application->Terminate();
 }

@@ -13,4 +13,9 @@ private:
     bool first_ = false;
 };
 
+// Whether the mutex just created was there already (asked right after creating it);
+// tests replace it to stage a copy that created it a moment before.
+using MutexExistedFn = bool (*)();
+extern MutexExistedFn MutexAlreadyExisted;
+
 inline constexpr char AlreadyRunningText[] = "『Lullwick』は既に起動されています。";

@@ -8,7 +8,9 @@ lullwick_start_xvfb() { # DIR -> sets DISPLAY
     DISPLAY=:$(cat "$dispfile"); export DISPLAY; return
   fi
   local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
-  setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  # -noreset: a display left by its last client keeps its screen-saver setting, so a
+  # check after the program has ended sees what the program left, not the default.
+  setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   echo $! >"$pidfile"
   local num; read -r -t 20 num <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
   rm -f "$fifo"

@@ -1,17 +1,16 @@
 #include "app/CommandLine.h"
+#include "app/SingleInstance.h"
 #include "app/cm_lullwick.h"
 #include "framework/Text.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string_view>
 
 namespace {
 
 using Params = std::vector<std::wstring>;
-
-std::wstring W(const std::string& cp932) { return text::ToWide(cp932); }
 
 TEST(SplitParameters, BlanksAndControlCharactersSeparate)
 {
@@ -49,39 +48,64 @@ TEST(SplitParameters, VeryLongParameterIsKeptWhole)
     EXPECT_EQ(params[0], longParam);
 }
 
-TEST(Messages, OptionListIsFifteenLinesOf569Bytes)
-{
-    const std::string list = OptionList;
-    EXPECT_EQ(list.size(), 569u);
-    EXPECT_EQ(std::count(list.begin(), list.end(), '\r'), 14);
-    EXPECT_EQ(list.find('\n'), std::string::npos);
-    EXPECT_EQ(list.back(), ';');
-    EXPECT_TRUE(list.starts_with("【指定可能オプション】\r\r　　/?\t"));
-    EXPECT_NE(list.find("\r　　　\t（有効／無効状態は有効に変更されます）\r\r　　※"), std::string::npos);
-}
+constexpr std::wstring_view ListText = L"【指定可能オプション】\r"
+                                       L"\r"
+                                       L"　　/?\t指定可能オプション表示\r"
+                                       L"　　/S\tスクリーンセーバー有効／無効状態表示 (Status)\r"
+                                       L"　　/C\tスクリーンセーバー有効／無効切り替え (Change)\r"
+                                       L"　　/c\tスクリーンセーバー有効／無効切り替え (Change)\r"
+                                       L"　　/A\tスクリーンセーバー有効 (Active)\r"
+                                       L"　　/a\tスクリーンセーバー有効 (Active)\r"
+                                       L"　　/I\tスクリーンセーバー無効 (Inactive)\r"
+                                       L"　　/i\tスクリーンセーバー無効 (Inactive)\r"
+                                       L"　　/e\tスクリーンセーバー実行 (Execute)\r"
+                                       L"　　　\t（有効／無効状態は有効に変更されます）\r"
+                                       L"\r"
+                                       L"　　※大文字のオプションはダイアログによる通知があります。\r"
+                                       L"　　※一度に指定できるオプションは一つだけです(^^;";
+constexpr std::wstring_view Hyphens = L"---------------------------------------------------";
 
-TEST(Messages, StatusAndChangeTexts)
+// Every text the program can show, as it holds it (code page 932) and as the user reads it.
+TEST(Messages, EveryTextByteForByte)
 {
-    EXPECT_EQ(StatusMessage(true, 10),
-        "現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
-    EXPECT_EQ(StatusMessage(false, 0),
-        "現在のスクリーンセーバーの設定は 『無効』 です。\r\r（待ち時間は 0分に設定されています）");
-    // The change names the state asked for: the opposite of the one before.
-    EXPECT_EQ(ChangeMessage(true, 5),
-        "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は 5分に設定されています）");
-    EXPECT_EQ(ChangeMessage(false, 9999),
-        "スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 9999分に設定されています）");
-    EXPECT_EQ(AlreadyOnMessage(1),
-        "スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r（待ち時間は 1分に設定されています）");
-    EXPECT_EQ(SwitchedOffMessage(-1),
-        "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は -1分に設定されています）");
-}
-
-TEST(Messages, ErrorsCarryTheOptionList)
-{
-    const std::string hyphens(51, '-');
-    EXPECT_EQ(ParameterErrorMessage(), "パラメータエラーです。\r\r" + hyphens + "\r\r" + OptionList);
-    EXPECT_EQ(OptionErrorMessage(L"/s"), W("オプションエラーです。（/s）\r\r" + hyphens + "\r\r" + OptionList));
+    struct Row {
+        const char* what;
+        std::string held;
+        std::wstring text;
+        size_t bytes;
+    };
+    const Row rows[] = {
+        {"/S on", DecideOption(L"/S", true, 10).message,
+            L"現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）", 87},
+        {"/S off", DecideOption(L"/S", false, 0).message,
+            L"現在のスクリーンセーバーの設定は 『無効』 です。\r\r（待ち時間は 0分に設定されています）", 86},
+        // The change names the state asked for: the opposite of the one before.
+        {"/C on", DecideOption(L"/C", true, 5).message,
+            L"スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は 5分に設定されています）", 90},
+        {"/C off", DecideOption(L"/C", false, 9999).message,
+            L"スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 9999分に設定されています）", 93},
+        {"/A off", DecideOption(L"/A", false, 9999).message,
+            L"スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 9999分に設定されています）", 93},
+        {"/A on", DecideOption(L"/A", true, 1).message,
+            L"スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r（待ち時間は 1分に設定されています）",
+            98},
+        {"/I on", DecideOption(L"/I", true, 5).message,
+            L"スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は 5分に設定されています）", 90},
+        {"/I off", DecideOption(L"/I", false, 10).message,
+            L"スクリーンセーバーの状態は既に 『無効』 に設定されています。\r\r（待ち時間は 10分に設定されています）",
+            99},
+        {"/?", DecideOption(L"/?", true, 10).message, std::wstring(ListText), 569},
+        {"parameter error", ParameterErrorMessage(),
+            L"パラメータエラーです。\r\r" + std::wstring(Hyphens) + L"\r\r" + std::wstring(ListText), 646},
+        {"option error", text::FromWide(OptionErrorMessage(L"/s")),
+            L"オプションエラーです。（/s）\r\r" + std::wstring(Hyphens) + L"\r\r" + std::wstring(ListText), 652},
+        {"already running", AlreadyRunningText, L"『Lullwick』は既に起動されています。", 36},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(text::ToWide(row.held), row.text);
+        EXPECT_EQ(row.held.size(), row.bytes);
+    }
 }
 
 TEST(Messages, OptionErrorRepeatsTheParameterAsTyped)
@@ -89,7 +113,7 @@ TEST(Messages, OptionErrorRepeatsTheParameterAsTyped)
     // Characters that code page 932 cannot hold stay as the user typed them.
     const std::wstring typed = L"/\u00e9\u0416\U0001F600";
     const std::wstring message = OptionErrorMessage(typed);
-    EXPECT_NE(message.find(W("（") + typed + W("）")), std::wstring::npos);
+    EXPECT_NE(message.find(L"（" + typed + L"）"), std::wstring::npos);
     const std::wstring longParam(32000, L'x');
     EXPECT_NE(OptionErrorMessage(longParam).find(longParam), std::wstring::npos);
     // Invalid UTF-16 (a lone surrogate) is repeated as it came, not lost.
@@ -145,18 +169,6 @@ TEST(DecideOption, EveryOptionFromBothStates)
     }
 }
 
-TEST(DecideOption, MessagesMatchTheJob)
-{
-    EXPECT_EQ(DecideOption(L"/A", false, 3).message, SwitchedOnMessage(3));
-    EXPECT_EQ(DecideOption(L"/A", true, 3).message, AlreadyOnMessage(3));
-    EXPECT_EQ(DecideOption(L"/I", true, 3).message, SwitchedOffMessage(3));
-    EXPECT_EQ(DecideOption(L"/I", false, 3).message, AlreadyOffMessage(3));
-    EXPECT_EQ(DecideOption(L"/C", true, 3).message, ChangeMessage(true, 3));
-    EXPECT_EQ(DecideOption(L"/S", true, 10).message, StatusMessage(true, 10));
-    EXPECT_EQ(DecideOption(L"/?", true, 10).message, OptionList);
-    EXPECT_TRUE(DecideOption(L"/E", true, 10).optionError);
-}
-
 class RunCommandLineTest : public testing::Test {
 protected:
     RunCommandLineTest()
@@ -190,7 +202,8 @@ TEST_F(RunCommandLineTest, StatusReportsStateAndWaitTimeAndEnds)
     SetSaverSeconds(600);
     RunCommandLine({L"/S"});
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, W(StatusMessage(true, 10)));
+    EXPECT_EQ(boxes_.Boxes()[0].text,
+        L"現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
     EXPECT_EQ(boxes_.Boxes()[0].caption, L"Lullwick");
     EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_TRUE(GetScreenSaverActive());
@@ -203,7 +216,7 @@ TEST_F(RunCommandLineTest, ToggleSwitchesAndReportsTheStateAskedFor)
     RunCommandLine({L"/C"});
     EXPECT_FALSE(GetScreenSaverActive());
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_NE(boxes_.Boxes()[0].text.find(W("『無効』")), std::wstring::npos);
+    EXPECT_NE(boxes_.Boxes()[0].text.find(L"『無効』"), std::wstring::npos);
     RunCommandLine({L"/c"});
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_EQ(boxes_.Boxes().size(), 1u);
@@ -223,7 +236,7 @@ TEST_F(RunCommandLineTest, TwoParametersGiveTheParameterErrorAndChangeNothing)
     SetScreenSaverActive(true);
     RunCommandLine({L"/S", L"/C"});
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, W(ParameterErrorMessage()));
+    EXPECT_TRUE(boxes_.Boxes()[0].text.starts_with(L"パラメータエラーです。\r\r"));
     EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_TRUE(TakeQuitMessage());

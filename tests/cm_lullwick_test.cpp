@@ -1,3 +1,4 @@
+#include "app/SingleInstance.h"
 #include "app/cm_lullwick.h"
 #include "framework/Application.h"
 #include "tests/TestSupport.h"
@@ -80,6 +81,30 @@ TEST(ExecuteScreenSaver, SendsTheScreenSaveCommandToTheApplicationWindow)
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].first, Application->Handle());
     EXPECT_EQ(sent[0].second, static_cast<WPARAM>(SC_SCREENSAVE));
+}
+
+TEST(SingleInstance, OnlyTheCopyThatCreatedTheMutexIsFirst)
+{
+    {
+        const SingleInstance first;
+        EXPECT_TRUE(first.First());
+        // A later copy finds the mutex held.
+        EXPECT_FALSE(SingleInstance().First());
+    }
+    EXPECT_TRUE(SingleInstance().First());
+    // Two copies that start at once both miss the other's mutex when they look
+    // for it; only the answer of the creation tells them apart.
+    const MutexExistedFn original = MutexAlreadyExisted;
+    const std::pair<MutexExistedFn, bool> answers[] = {{[] { return false; }, true}, {[] { return true; }, false}};
+    for (const auto& [existed, first] : answers) {
+        MutexAlreadyExisted = existed;
+        EXPECT_EQ(SingleInstance().First(), first);
+    }
+    MutexAlreadyExisted = original;
+    // The real answer is the one of the creation just made.
+    const UniqueKernelHandle held(CreateMutexW(nullptr, FALSE, L"Lullwick"));
+    const UniqueKernelHandle again(CreateMutexW(nullptr, FALSE, L"Lullwick"));
+    EXPECT_TRUE(MutexAlreadyExisted());
 }
 
 } // namespace

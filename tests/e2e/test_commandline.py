@@ -57,7 +57,11 @@ class CommandLine(LullwickTest):
         return run
 
     def test_option_list_is_569_bytes_in_code_page_932(self):
-        self.assertEqual(len(OPTION_LIST.encode('cp932')), 569)
+        set_saver(True)
+        run = self.run_option('/?')
+        shown = unescape(probe('wait-box', '20000')['text'])
+        self.assertEqual(len(shown.encode('cp932')), 569)
+        run.wait_exit()
 
     def test_upper_case_options_report_in_a_message_box(self):
         for option in ['/?', '/S', '/C', '/A', '/I']:
