@@ -39,7 +39,7 @@ int RunProgram()
     TApplication application;
     const SingleInstance guard;
     if (!guard.First()) {
-        ShowMessageBox(text::ToWide(AlreadyRunningText), L"Lullwick", MB_OK | MB_ICONERROR);
+        ShowMessageBox(AlreadyRunningText, L"Lullwick", MB_OK | MB_ICONERROR);
         return 0;
     }
     Application->Initialize();

@@ -13,4 +13,4 @@ private:
     bool first_ = false;
 };
 
-inline constexpr char AlreadyRunningText[] = "『Lullwick』は既に起動されています。";
+inline constexpr wchar_t AlreadyRunningText[] = L"『Lullwick』は既に起動されています。";

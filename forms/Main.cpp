@@ -87,7 +87,7 @@ void TFormMain::PopupMenuPopup(TComponent*)
     UpdateStatusCaption();
     UpdateTimeoutCaption();
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    ppExit->SetCaption(shift ? "無効状態で終了" : "終了");
+    ppExit->SetCaption(text::FromUtf8(shift ? "無効状態で終了" : "終了"));
     ppExit->SetTag(shift ? 1 : 0);
 }
 
@@ -106,7 +106,7 @@ void TFormMain::ppStatusClick(TComponent*)
 
 void TFormMain::TrayIconMouseMove(TComponent*, TShiftState, int, int)
 {
-    TrayIcon->SetTipHelp(std::string("Lullwick ＜現在の状態：") + StateWord(GetScreenSaverActive()) + "＞");
+    TrayIcon->SetTipHelp(text::FromUtf8(std::string("Lullwick ＜現在の状態：") + StateWord(GetScreenSaverActive()) + "＞"));
 }
 
 void TFormMain::ppTimeoutClick(TComponent*)
@@ -126,10 +126,10 @@ void TFormMain::HideMainWindow()
 
 void TFormMain::UpdateStatusCaption()
 {
-    ppStatus->SetCaption(std::string("＜現在の状態\t：　") + StateWord(GetScreenSaverActive()) + "＞");
+    ppStatus->SetCaption(text::FromUtf8(std::string("＜現在の状態\t：　") + StateWord(GetScreenSaverActive()) + "＞"));
 }
 
 void TFormMain::UpdateTimeoutCaption()
 {
-    ppTimeout->SetCaption("＜現在の待ち時間\t：　" + text::IntToStr(GetScreenSaverTimeout()) + "分＞ ...");
+    ppTimeout->SetCaption(text::FromUtf8("＜現在の待ち時間\t：　" + text::IntToStr(GetScreenSaverTimeout()) + "分＞ ..."));
 }

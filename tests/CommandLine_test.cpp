@@ -51,37 +51,37 @@ TEST(SplitParameters, VeryLongParameterIsKeptWhole)
 
 TEST(Messages, OptionListIsFifteenLinesOf569Bytes)
 {
-    const std::string list = OptionList;
+    const std::string list = OptionList();
     EXPECT_EQ(list.size(), 569u);
     EXPECT_EQ(std::count(list.begin(), list.end(), '\r'), 14);
     EXPECT_EQ(list.find('\n'), std::string::npos);
     EXPECT_EQ(list.back(), ';');
-    EXPECT_TRUE(list.starts_with("【指定可能オプション】\r\r　　/?\t"));
-    EXPECT_NE(list.find("\r　　　\t（有効／無効状態は有効に変更されます）\r\r　　※"), std::string::npos);
+    EXPECT_TRUE(W(list).starts_with(L"【指定可能オプション】\r\r　　/?\t"));
+    EXPECT_NE(W(list).find(L"\r　　　\t（有効／無効状態は有効に変更されます）\r\r　　※"), std::wstring::npos);
 }
 
 TEST(Messages, StatusAndChangeTexts)
 {
-    EXPECT_EQ(StatusMessage(true, 10),
-        "現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
-    EXPECT_EQ(StatusMessage(false, 0),
-        "現在のスクリーンセーバーの設定は 『無効』 です。\r\r（待ち時間は 0分に設定されています）");
+    EXPECT_EQ(W(StatusMessage(true, 10)),
+        L"現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
+    EXPECT_EQ(W(StatusMessage(false, 0)),
+        L"現在のスクリーンセーバーの設定は 『無効』 です。\r\r（待ち時間は 0分に設定されています）");
     // The change names the state asked for: the opposite of the one before.
-    EXPECT_EQ(ChangeMessage(true, 5),
-        "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は 5分に設定されています）");
-    EXPECT_EQ(ChangeMessage(false, 9999),
-        "スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 9999分に設定されています）");
-    EXPECT_EQ(AlreadyOnMessage(1),
-        "スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r（待ち時間は 1分に設定されています）");
-    EXPECT_EQ(SwitchedOffMessage(-1),
-        "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は -1分に設定されています）");
+    EXPECT_EQ(W(ChangeMessage(true, 5)),
+        L"スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は 5分に設定されています）");
+    EXPECT_EQ(W(ChangeMessage(false, 9999)),
+        L"スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 9999分に設定されています）");
+    EXPECT_EQ(W(AlreadyOnMessage(1)),
+        L"スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r（待ち時間は 1分に設定されています）");
+    EXPECT_EQ(W(SwitchedOffMessage(-1)),
+        L"スクリーンセーバーの状態を 『無効』 に変更しました。\r\r（待ち時間は -1分に設定されています）");
 }
 
 TEST(Messages, ErrorsCarryTheOptionList)
 {
-    const std::string hyphens(51, '-');
-    EXPECT_EQ(ParameterErrorMessage(), "パラメータエラーです。\r\r" + hyphens + "\r\r" + OptionList);
-    EXPECT_EQ(OptionErrorMessage(L"/s"), W("オプションエラーです。（/s）\r\r" + hyphens + "\r\r" + OptionList));
+    const std::wstring hyphens(51, L'-');
+    EXPECT_EQ(W(ParameterErrorMessage()), L"パラメータエラーです。\r\r" + hyphens + L"\r\r" + W(OptionList()));
+    EXPECT_EQ(OptionErrorMessage(L"/s"), L"オプションエラーです。（/s）\r\r" + hyphens + L"\r\r" + W(OptionList()));
 }
 
 TEST(Messages, OptionErrorRepeatsTheParameterAsTyped)
@@ -89,7 +89,7 @@ TEST(Messages, OptionErrorRepeatsTheParameterAsTyped)
     // Characters that code page 932 cannot hold stay as the user typed them.
     const std::wstring typed = L"/\u00e9\u0416\U0001F600";
     const std::wstring message = OptionErrorMessage(typed);
-    EXPECT_NE(message.find(W("（") + typed + W("）")), std::wstring::npos);
+    EXPECT_NE(message.find(L"（" + typed + L"）"), std::wstring::npos);
     const std::wstring longParam(32000, L'x');
     EXPECT_NE(OptionErrorMessage(longParam).find(longParam), std::wstring::npos);
     // Invalid UTF-16 (a lone surrogate) is repeated as it came, not lost.
@@ -153,7 +153,7 @@ TEST(DecideOption, MessagesMatchTheJob)
     EXPECT_EQ(DecideOption(L"/I", false, 3).message, AlreadyOffMessage(3));
     EXPECT_EQ(DecideOption(L"/C", true, 3).message, ChangeMessage(true, 3));
     EXPECT_EQ(DecideOption(L"/S", true, 10).message, StatusMessage(true, 10));
-    EXPECT_EQ(DecideOption(L"/?", true, 10).message, OptionList);
+    EXPECT_EQ(DecideOption(L"/?", true, 10).message, OptionList());
     EXPECT_TRUE(DecideOption(L"/E", true, 10).optionError);
 }
 
@@ -203,7 +203,7 @@ TEST_F(RunCommandLineTest, ToggleSwitchesAndReportsTheStateAskedFor)
     RunCommandLine({L"/C"});
     EXPECT_FALSE(GetScreenSaverActive());
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_NE(boxes_.Boxes()[0].text.find(W("『無効』")), std::wstring::npos);
+    EXPECT_NE(boxes_.Boxes()[0].text.find(L"『無効』"), std::wstring::npos);
     RunCommandLine({L"/c"});
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_EQ(boxes_.Boxes().size(), 1u);

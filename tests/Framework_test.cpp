@@ -3,6 +3,7 @@
 #include "framework/Form.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "framework/Text.h"
 #include "framework/Thread.h"
 #include "tests/TestSupport.h"
 
@@ -194,7 +195,7 @@ TEST(ExceptionHandler, ErrorInAnEventHandlerIsShownAndTheProgramRunsOn)
     form->Load(ProbeDescription);
     int calls = 0;
     form->Button->OnClick = [&calls](TComponent*) {
-        if (++calls == 1) throw Exception("壊れました");
+        if (++calls == 1) throw Exception(text::FromUtf8("壊れました"));
     };
     SendMessageW(form->Button->Handle(), BM_CLICK, 0, 0);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
@@ -211,7 +212,7 @@ TEST(ExceptionHandler, ErrorInOnCreateIsShownAndCreationGoesOn)
 {
     MessageBoxRecorder boxes;
     auto* form = new TProbeForm(Application);
-    form->OnCreate = [](TComponent*) { throw Exception("作成時エラー"); };
+    form->OnCreate = [](TComponent*) { throw Exception(text::FromUtf8("作成時エラー")); };
     form->Load("object P: TProbeForm\n object Second: TProbe\n end\nend\n");
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, L"作成時エラー");
