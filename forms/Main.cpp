@@ -106,7 +106,8 @@ void TFormMain::ppStatusClick(TComponent*)
 
 void TFormMain::TrayIconMouseMove(TComponent*, TShiftState, int, int)
 {
-    TrayIcon->SetTipHelp(text::FromUtf8(std::string("Lullwick ＜現在の状態：") + StateWord(GetScreenSaverActive()) + "＞"));
+    TrayIcon->SetTipHelp(
+        text::FromUtf8(std::string("Lullwick ＜現在の状態：") + StateWord(GetScreenSaverActive()) + "＞"));
 }
 
 void TFormMain::ppTimeoutClick(TComponent*)
@@ -131,5 +132,6 @@ void TFormMain::UpdateStatusCaption()
 
 void TFormMain::UpdateTimeoutCaption()
 {
-    ppTimeout->SetCaption(text::FromUtf8("＜現在の待ち時間\t：　" + text::IntToStr(GetScreenSaverTimeout()) + "分＞ ..."));
+    ppTimeout->SetCaption(
+        text::FromUtf8("＜現在の待ち時間\t：　" + text::IntToStr(GetScreenSaverTimeout()) + "分＞ ..."));
 }

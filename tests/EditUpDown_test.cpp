@@ -25,7 +25,8 @@ TEST(NumberConversion, DecimalHexAndTheFallback)
     EXPECT_EQ(StrToIntDef("XfF", -1), 255);
     EXPECT_EQ(StrToIntDef("$FFFFFFFF", 0), -1);
     EXPECT_EQ(StrToIntDef("$100000000", 3), 3);
-    for (const char* bad : {"", " ", "-", "+", "1-", "--1", "1 ", "12a", "$", "0x", "$G", "-$1", "1.5", "\x82\x50" /* "１" */})
+    for (const char* bad :
+        {"", " ", "-", "+", "1-", "--1", "1 ", "12a", "$", "0x", "$G", "-$1", "1.5", "\x82\x50" /* "１" */})
         EXPECT_EQ(StrToIntDef(bad, 42), 42) << '"' << bad << '"';
 }
 
