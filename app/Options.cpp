@@ -7,8 +7,12 @@
 namespace {
 
 // The texts are written in UTF-8 and converted once they are complete.
-std::string WaitLine(int minutes) { return "（待ち時間は " + std::to_string(minutes) + "分に設定されています）"; }
-const char* StateWord(bool active) { return active ? "有効" : "無効"; }
+// A sentence naming a state, a blank line and the wait time.
+std::string StateMessage(const char* head, bool active, const char* tail, int minutes)
+{
+    return text::FromUtf8(std::string(head) + (active ? "有効" : "無効") + tail + "\r\r（待ち時間は " +
+        std::to_string(minutes) + "分に設定されています）");
+}
 constexpr char Hyphens[] = "\r\r---------------------------------------------------\r\r";
 
 const char OptionListText[] = "【指定可能オプション】\r"
@@ -61,34 +65,26 @@ std::vector<std::wstring> SplitParameters(std::wstring_view line)
 
 std::string StatusMessage(bool active, int minutes)
 {
-    return text::FromUtf8(
-        std::string("現在のスクリーンセーバーの設定は 『") + StateWord(active) + "』 です。\r\r" + WaitLine(minutes));
+    return StateMessage("現在のスクリーンセーバーの設定は 『", active, "』 です。", minutes);
 }
 
 std::string ChangeMessage(bool activeBefore, int minutes)
 {
-    return text::FromUtf8(std::string("スクリーンセーバーの状態を 『") + StateWord(!activeBefore) +
-        "』 に変更しました。\r\r" + WaitLine(minutes));
+    return StateMessage("スクリーンセーバーの状態を 『", !activeBefore, "』 に変更しました。", minutes);
 }
 
-std::string SwitchedOnMessage(int minutes)
-{
-    return text::FromUtf8("スクリーンセーバーの状態を 『有効』 に変更しました。\r\r" + WaitLine(minutes));
-}
+std::string SwitchedOnMessage(int minutes) { return ChangeMessage(false, minutes); }
 
 std::string AlreadyOnMessage(int minutes)
 {
-    return text::FromUtf8("スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r" + WaitLine(minutes));
+    return StateMessage("スクリーンセーバーの状態は既に 『", true, "』 に設定されています。", minutes);
 }
 
-std::string SwitchedOffMessage(int minutes)
-{
-    return text::FromUtf8("スクリーンセーバーの状態を 『無効』 に変更しました。\r\r" + WaitLine(minutes));
-}
+std::string SwitchedOffMessage(int minutes) { return ChangeMessage(true, minutes); }
 
 std::string AlreadyOffMessage(int minutes)
 {
-    return text::FromUtf8("スクリーンセーバーの状態は既に 『無効』 に設定されています。\r\r" + WaitLine(minutes));
+    return StateMessage("スクリーンセーバーの状態は既に 『", false, "』 に設定されています。", minutes);
 }
 
 std::string ParameterErrorMessage()

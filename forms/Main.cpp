@@ -15,7 +15,11 @@ TFormMain* FormMain = nullptr;
 const char* const TFormMain::Description = MainDescription;
 
 namespace {
-const char* StateWord(bool active) { return active ? "有効" : "無効"; }
+// The head, the screen saver's state in a word and "＞", in code page 932.
+std::string StateText(const char* head)
+{
+    return text::FromUtf8(std::string(head) + (GetScreenSaverActive() ? "有効" : "無効") + "＞");
+}
 } // namespace
 
 void TFormMain::DeclareBindings(TBindings& b)
@@ -106,8 +110,7 @@ void TFormMain::ppStatusClick(TComponent*)
 
 void TFormMain::TrayIconMouseMove(TComponent*, TShiftState, int, int)
 {
-    TrayIcon->SetTipHelp(
-        text::FromUtf8(std::string("Lullwick ＜現在の状態：") + StateWord(GetScreenSaverActive()) + "＞"));
+    TrayIcon->SetTipHelp(StateText("Lullwick ＜現在の状態："));
 }
 
 void TFormMain::ppTimeoutClick(TComponent*)
@@ -125,10 +128,7 @@ void TFormMain::HideMainWindow()
     Hide();
 }
 
-void TFormMain::UpdateStatusCaption()
-{
-    ppStatus->SetCaption(text::FromUtf8(std::string("＜現在の状態\t：　") + StateWord(GetScreenSaverActive()) + "＞"));
-}
+void TFormMain::UpdateStatusCaption() { ppStatus->SetCaption(StateText("＜現在の状態\t：　")); }
 
 void TFormMain::UpdateTimeoutCaption()
 {

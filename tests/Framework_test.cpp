@@ -106,7 +106,6 @@ TEST(Components, ComponentsOfTheSameOwnerHearOfARemoval)
 
 class TProbeForm : public TForm {
 public:
-    static constexpr const char* ClassName = "TProbeForm";
     explicit TProbeForm(TComponent* owner) : TForm(owner) { }
     TProbe* First = nullptr;
     TProbe* Second = nullptr;

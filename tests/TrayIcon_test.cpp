@@ -269,7 +269,6 @@ TEST_F(TrayIconTest, DesignModeNeverTalksToTheShell)
 
 class TIconForm : public TForm {
 public:
-    static constexpr const char* ClassName = "TIconForm";
     explicit TIconForm(TComponent* owner) : TForm(owner) { }
     TTrayIcon* Tray = nullptr;
     TPopupMenu* Menu = nullptr;
@@ -472,8 +471,8 @@ TEST_F(TrayMessages, BeforeAMenuOfAFormWaitingMessagesAreHandled)
     static bool handledBeforeMenu = false;
     markerHandled = false;
     handledBeforeMenu = false;
-    const UINT marker = WM_APP + 7;
-    const int hook = Application->HookMainWindow([marker](UINT msg, WPARAM, LPARAM) {
+    constexpr UINT marker = WM_APP + 7;
+    const int hook = Application->HookMainWindow([](UINT msg, WPARAM, LPARAM) {
         if (msg == marker) markerHandled = true;
         return msg == marker;
     });
