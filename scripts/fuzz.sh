@@ -8,8 +8,8 @@ seconds=${FUZZ_SECONDS:-60}
 out=build/fuzz
 mkdir -p "$out"
 flags=(-std=c++20 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
-clang++ "${flags[@]}" tests/fuzz/split_fuzzer.cpp app/Options.cpp -o "$out/split_fuzzer"
-clang++ "${flags[@]}" tests/fuzz/option_fuzzer.cpp app/Options.cpp -o "$out/option_fuzzer"
+clang++ "${flags[@]}" tests/fuzz/split_fuzzer.cpp app/Options.cpp tests/fuzz/text_iconv.cpp -o "$out/split_fuzzer"
+clang++ "${flags[@]}" tests/fuzz/option_fuzzer.cpp app/Options.cpp tests/fuzz/text_iconv.cpp -o "$out/option_fuzzer"
 clang++ "${flags[@]}" tests/fuzz/number_fuzzer.cpp components/editupdown/NumberConversion.cpp -o "$out/number_fuzzer"
 pids=()
 for name in split option number; do

@@ -240,6 +240,23 @@ TEST(Forms, ClosingAnOrdinaryFormHidesItAndTheCloseHandlerDecides)
     Free(form);
 }
 
+TEST(Forms, WrittenTextReplacesShownTextThatConvertsToTheSameBytes)
+{
+    auto* form = new TProbeForm(Application);
+    form->Load(ProbeDescription);
+    HWND button = form->Button->Handle();
+    // Neither "é" nor "²" has a code page 932 form; both must give way.
+    const std::pair<const wchar_t*, const char*> cases[] = {{L"\u00e9", "?"}, {L"\u00b2", "2"}};
+    for (const auto& [shown, written] : cases) {
+        SetWindowTextW(button, shown);
+        form->Button->SetText(written);
+        wchar_t now[8] = {};
+        GetWindowTextW(button, now, 8);
+        EXPECT_EQ(text::ToWide(written), now) << written;
+    }
+    Free(form);
+}
+
 class TCountingThread : public TThread {
 public:
     explicit TCountingThread(std::function<void(TThread*)> done, DWORD wait) : wait_(wait)
