@@ -2,7 +2,7 @@
 # Installs, with apt-get, whatever the build and the tests need and is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool x11-utils unzip
-          googletest fonts-ipafont-gothic imagemagick python3 clang-format clang libclang-rt-14-dev)
+          googletest fonts-ipafont-gothic imagemagick python3 clang-format clang libclang-rt-14-dev lld)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
