@@ -4,15 +4,16 @@
 
 #include <string>
 
+// The texts are written in UTF-8 and converted once they are complete.
 namespace {
 
-// The texts are written in UTF-8 and converted once they are complete.
 // A sentence naming a state, a blank line and the wait time.
 std::string StateMessage(const char* head, bool active, const char* tail, int minutes)
 {
     return text::FromUtf8(std::string(head) + (active ? "有効" : "無効") + tail + "\r\r（待ち時間は " +
         std::to_string(minutes) + "分に設定されています）");
 }
+
 constexpr char Hyphens[] = "\r\r---------------------------------------------------\r\r";
 
 const char OptionListText[] = "【指定可能オプション】\r"
