@@ -21,7 +21,7 @@ CommandLineFn ProcessCommandLine = GetCommandLineW;
 
 std::wstring OptionErrorMessage(std::wstring_view parameter)
 {
-    return text::ToWide(OptionErrorHead) + std::wstring(parameter) + text::ToWide(OptionErrorTail());
+    return text::ToWide(OptionErrorHead()) + std::wstring(parameter) + text::ToWide(OptionErrorTail());
 }
 
 void RunCommandLine(const std::vector<std::wstring>& parameters)

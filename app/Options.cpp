@@ -1,29 +1,40 @@
 #include "app/Options.h"
 
+#include "framework/Text.h"
+
 #include <string>
 
+// The texts are written in UTF-8 and converted once they are complete.
 namespace {
 
-std::string WaitLine(int minutes) { return "（待ち時間は " + std::to_string(minutes) + "分に設定されています）"; }
-const char* StateWord(bool active) { return active ? "有効" : "無効"; }
+// A sentence naming a state, a blank line and the wait time.
+std::string StateMessage(const char* head, bool active, const char* tail, int minutes)
+{
+    return text::FromUtf8(std::string(head) + (active ? "有効" : "無効") + tail + "\r\r（待ち時間は " +
+        std::to_string(minutes) + "分に設定されています）");
+}
+
+constexpr char Hyphens[] = "\r\r---------------------------------------------------\r\r";
+
+const char OptionListText[] = "【指定可能オプション】\r"
+                              "\r"
+                              "　　/?\t指定可能オプション表示\r"
+                              "　　/S\tスクリーンセーバー有効／無効状態表示 (Status)\r"
+                              "　　/C\tスクリーンセーバー有効／無効切り替え (Change)\r"
+                              "　　/c\tスクリーンセーバー有効／無効切り替え (Change)\r"
+                              "　　/A\tスクリーンセーバー有効 (Active)\r"
+                              "　　/a\tスクリーンセーバー有効 (Active)\r"
+                              "　　/I\tスクリーンセーバー無効 (Inactive)\r"
+                              "　　/i\tスクリーンセーバー無効 (Inactive)\r"
+                              "　　/e\tスクリーンセーバー実行 (Execute)\r"
+                              "　　　\t（有効／無効状態は有効に変更されます）\r"
+                              "\r"
+                              "　　※大文字のオプションはダイアログによる通知があります。\r"
+                              "　　※一度に指定できるオプションは一つだけです(^^;";
 
 } // namespace
 
-const char OptionList[] = "【指定可能オプション】\r"
-                          "\r"
-                          "　　/?\t指定可能オプション表示\r"
-                          "　　/S\tスクリーンセーバー有効／無効状態表示 (Status)\r"
-                          "　　/C\tスクリーンセーバー有効／無効切り替え (Change)\r"
-                          "　　/c\tスクリーンセーバー有効／無効切り替え (Change)\r"
-                          "　　/A\tスクリーンセーバー有効 (Active)\r"
-                          "　　/a\tスクリーンセーバー有効 (Active)\r"
-                          "　　/I\tスクリーンセーバー無効 (Inactive)\r"
-                          "　　/i\tスクリーンセーバー無効 (Inactive)\r"
-                          "　　/e\tスクリーンセーバー実行 (Execute)\r"
-                          "　　　\t（有効／無効状態は有効に変更されます）\r"
-                          "\r"
-                          "　　※大文字のオプションはダイアログによる通知があります。\r"
-                          "　　※一度に指定できるオプションは一つだけです(^^;";
+std::string OptionList() { return text::FromUtf8(OptionListText); }
 
 std::vector<std::wstring> SplitParameters(std::wstring_view line)
 {
@@ -55,49 +66,36 @@ std::vector<std::wstring> SplitParameters(std::wstring_view line)
 
 std::string StatusMessage(bool active, int minutes)
 {
-    return std::string("現在のスクリーンセーバーの設定は 『") + StateWord(active) + "』 です。" + "\r" + "\r" +
-        WaitLine(minutes);
+    return StateMessage("現在のスクリーンセーバーの設定は 『", active, "』 です。", minutes);
 }
 
 std::string ChangeMessage(bool activeBefore, int minutes)
 {
-    return std::string("スクリーンセーバーの状態を 『") + StateWord(!activeBefore) + "』 に変更しました。" + "\r" +
-        "\r" + WaitLine(minutes);
+    return StateMessage("スクリーンセーバーの状態を 『", !activeBefore, "』 に変更しました。", minutes);
 }
 
-std::string SwitchedOnMessage(int minutes)
-{
-    return "スクリーンセーバーの状態を 『有効』 に変更しました。\r\r" + WaitLine(minutes);
-}
+std::string SwitchedOnMessage(int minutes) { return ChangeMessage(false, minutes); }
 
 std::string AlreadyOnMessage(int minutes)
 {
-    return "スクリーンセーバーの状態は既に 『有効』 に設定されています。\r\r" + WaitLine(minutes);
+    return StateMessage("スクリーンセーバーの状態は既に 『", true, "』 に設定されています。", minutes);
 }
 
-std::string SwitchedOffMessage(int minutes)
-{
-    return "スクリーンセーバーの状態を 『無効』 に変更しました。\r\r" + WaitLine(minutes);
-}
+std::string SwitchedOffMessage(int minutes) { return ChangeMessage(true, minutes); }
 
 std::string AlreadyOffMessage(int minutes)
 {
-    return "スクリーンセーバーの状態は既に 『無効』 に設定されています。\r\r" + WaitLine(minutes);
+    return StateMessage("スクリーンセーバーの状態は既に 『", false, "』 に設定されています。", minutes);
 }
 
 std::string ParameterErrorMessage()
 {
-    return std::string("パラメータエラーです。\r\r---------------------------------------------------\r\r") +
-        OptionList;
+    return text::FromUtf8(std::string("パラメータエラーです。") + Hyphens + OptionListText);
 }
 
-const char OptionErrorHead[] = "オプションエラーです。（";
+std::string OptionErrorHead() { return text::FromUtf8("オプションエラーです。（"); }
 
-std::string OptionErrorTail()
-{
-    return std::string("）") + "\r" + "\r" + "---------------------------------------------------" + "\r" + "\r" +
-        OptionList;
-}
+std::string OptionErrorTail() { return text::FromUtf8(std::string("）") + Hyphens + OptionListText); }
 
 OptionJob DecideOption(std::wstring_view option, bool active, int minutes)
 {
@@ -109,7 +107,7 @@ OptionJob DecideOption(std::wstring_view option, bool active, int minutes)
         const MessageIcon icon = message.empty() ? MessageIcon::None : MessageIcon::Information;
         return OptionJob{state, false, std::move(message), icon, false, true};
     };
-    if (option == L"/?") return show(OptionList, info);
+    if (option == L"/?") return show(OptionList(), info);
     if (option == L"/S") return show(StatusMessage(active, minutes), info);
     if (option == L"/C") return set(!active, ChangeMessage(active, minutes));
     if (option == L"/c") return set(!active);

@@ -1,6 +1,7 @@
 #pragma once
 // The options of the one-job mode and their messages: plain logic, with no
-// platform calls, so that it can also be built natively and fuzzed.
+// platform calls but the text conversion, so that it can also be built
+// natively and fuzzed.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,8 +12,9 @@
 // are ordinary characters.  An empty parameter ends the list.
 std::vector<std::wstring> SplitParameters(std::wstring_view commandLine);
 
-// The option list shown by "/?" and after both errors (code page 932, 569 bytes).
-extern const char OptionList[];
+// The messages are code page 932 bytes.
+// The option list shown by "/?" and after both errors (569 bytes).
+std::string OptionList();
 std::string StatusMessage(bool active, int minutes);
 std::string ChangeMessage(bool activeBefore, int minutes);
 std::string SwitchedOnMessage(int minutes);
@@ -21,7 +23,7 @@ std::string SwitchedOffMessage(int minutes);
 std::string AlreadyOffMessage(int minutes);
 std::string ParameterErrorMessage();
 // The option error without the parameter, which the caller puts between them.
-extern const char OptionErrorHead[];
+std::string OptionErrorHead();
 std::string OptionErrorTail();
 
 enum class MessageIcon { None, Information, Error };

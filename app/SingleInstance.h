@@ -18,4 +18,4 @@ private:
 using MutexExistedFn = bool (*)();
 extern MutexExistedFn MutexAlreadyExisted;
 
-inline constexpr char AlreadyRunningText[] = "『Lullwick』は既に起動されています。";
+inline constexpr wchar_t AlreadyRunningText[] = L"『Lullwick』は既に起動されています。";

@@ -21,7 +21,7 @@ int RunProgram()
         // The guard outlives the application, so no new copy starts before the forms have put the state back.
         const SingleInstance guard;
         if (!guard.First()) {
-            ShowMessageBox(text::ToWide(AlreadyRunningText), ProgramTitle, MB_OK | MB_ICONERROR);
+            ShowMessageBox(AlreadyRunningText, ProgramTitle, MB_OK | MB_ICONERROR);
             return 0;
         }
         TApplication application;

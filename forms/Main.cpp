@@ -15,7 +15,11 @@ TFormMain* FormMain = nullptr;
 const char* const TFormMain::Description = MainDescription.data();
 
 namespace {
-const char* StateWord(bool active) { return active ? "有効" : "無効"; }
+// The head, the screen saver's state in a word and "＞", in code page 932.
+std::string StateText(const char* head)
+{
+    return text::FromUtf8(std::string(head) + (GetScreenSaverActive() ? "有効" : "無効") + "＞");
+}
 } // namespace
 
 void TFormMain::DeclareBindings(TBindings& b)
@@ -94,7 +98,7 @@ void TFormMain::PopupMenuPopup(TComponent*)
     UpdateStatusCaption();
     UpdateTimeoutCaption();
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    ppExit->SetCaption(shift ? "無効状態で終了" : "終了");
+    ppExit->SetCaption(text::FromUtf8(shift ? "無効状態で終了" : "終了"));
     ppExit->SetTag(shift ? 1 : 0);
 }
 
@@ -113,7 +117,7 @@ void TFormMain::ppStatusClick(TComponent*)
 
 void TFormMain::TrayIconMouseMove(TComponent*, TShiftState, int, int)
 {
-    TrayIcon->SetTipHelp(std::string("Lullwick ＜現在の状態：") + StateWord(GetScreenSaverActive()) + "＞");
+    TrayIcon->SetTipHelp(StateText("Lullwick ＜現在の状態："));
 }
 
 void TFormMain::ppTimeoutClick(TComponent*)
@@ -131,12 +135,10 @@ void TFormMain::HideMainWindow()
     Hide();
 }
 
-void TFormMain::UpdateStatusCaption()
-{
-    ppStatus->SetCaption(std::string("＜現在の状態\t：　") + StateWord(GetScreenSaverActive()) + "＞");
-}
+void TFormMain::UpdateStatusCaption() { ppStatus->SetCaption(StateText("＜現在の状態\t：　")); }
 
 void TFormMain::UpdateTimeoutCaption()
 {
-    ppTimeout->SetCaption("＜現在の待ち時間\t：　" + text::IntToStr(GetScreenSaverTimeout()) + "分＞ ...");
+    ppTimeout->SetCaption(
+        text::FromUtf8("＜現在の待ち時間\t：　" + text::IntToStr(GetScreenSaverTimeout()) + "分＞ ..."));
 }

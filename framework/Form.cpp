@@ -15,7 +15,7 @@ int ScreenPixelsPerInch()
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
     visible_ = false;
-    Font().SetName("ＭＳ Ｐゴシック");
+    Font().SetName(text::FromUtf8("ＭＳ Ｐゴシック"));
 }
 
 void TForm::Load(std::string_view description)

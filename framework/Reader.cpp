@@ -2,6 +2,7 @@
 
 #include "framework/Component.h"
 #include "framework/Exception.h"
+#include "framework/Text.h"
 
 #include <cctype>
 
@@ -120,6 +121,8 @@ private:
                         continue;
                     }
                     ++pos_;
+                    // Descriptions are UTF-8 like every source; the components hold code page 932.
+                    v.text = text::FromUtf8(v.text);
                     return v;
                 }
                 v.text += src_[pos_++];

@@ -4,25 +4,36 @@
 
 namespace text {
 
-std::wstring ToWide(std::string_view cp932)
+namespace {
+
+std::wstring Widen(UINT codePage, std::string_view bytes)
 {
-    if (cp932.empty()) return {};
-    const int size = static_cast<int>(cp932.size());
-    const int n = MultiByteToWideChar(CodePage, 0, cp932.data(), size, nullptr, 0);
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int n = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
     std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CodePage, 0, cp932.data(), size, wide.data(), n);
+    MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), n);
     return wide;
 }
+
+} // namespace
+
+std::wstring ToWide(std::string_view cp932) { return Widen(CodePage, cp932); }
 
 std::string FromWide(std::wstring_view wide)
 {
     if (wide.empty()) return {};
+    // Best fit would turn "²" into "2" and a soft hyphen into "-": numbers and
+    // options must not read what the user did not type.
+    constexpr DWORD flags = WC_NO_BEST_FIT_CHARS;
     const int size = static_cast<int>(wide.size());
-    const int n = WideCharToMultiByte(CodePage, 0, wide.data(), size, nullptr, 0, "?", nullptr);
+    const int n = WideCharToMultiByte(CodePage, flags, wide.data(), size, nullptr, 0, "?", nullptr);
     std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CodePage, 0, wide.data(), size, bytes.data(), n, "?", nullptr);
+    WideCharToMultiByte(CodePage, flags, wide.data(), size, bytes.data(), n, "?", nullptr);
     return bytes;
 }
+
+std::string FromUtf8(std::string_view utf8) { return FromWide(Widen(CP_UTF8, utf8)); }
 
 std::string_view WithoutCutCharacter(std::string_view cp932)
 {

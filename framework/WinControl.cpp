@@ -155,23 +155,27 @@ void TWinControl::SetEnabled(bool enabled)
     if (handle_) EnableWindow(handle_, enabled);
 }
 
-std::string TWinControl::Text() const
+std::wstring TWinControl::WindowText() const
 {
-    if (!handle_) return text_;
     const int n = GetWindowTextLengthW(handle_);
     std::wstring wide(static_cast<size_t>(n) + 1, L'\0');
     wide.resize(static_cast<size_t>(GetWindowTextW(handle_, wide.data(), n + 1)));
-    return text::FromWide(wide);
+    return wide;
 }
+
+std::string TWinControl::Text() const { return handle_ ? text::FromWide(WindowText()) : text_; }
 
 void TWinControl::SetText(std::string_view text)
 {
-    if (text == Text()) return;
     if (handle_) {
+        // Compared as shown: distinct texts can convert to the same bytes ("é" and "?").
+        const std::wstring wide = text::ToWide(text);
+        if (wide == WindowText()) return;
         settingText_ = true;
-        SetWindowTextW(handle_, text::ToWide(text).c_str());
+        SetWindowTextW(handle_, wide.c_str());
         settingText_ = false;
     } else {
+        if (text == text_) return;
         text_ = std::string(text);
     }
     TextChanged();

@@ -120,6 +120,7 @@ protected:
 
 private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    std::wstring WindowText() const;
     void UpdateBoundsFromWindow();
     bool DoKeyDown(WORD& key, TShiftState shift);
     bool DoKeyPress(wchar_t& key);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds the MinGW-w64 tree (build/mingw).
+# Configures and builds one cross tree: build/mingw (GCC) unless a preset is
+# named, e.g. `scripts/build.sh mingw-clang` for build/mingw-clang.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw
+preset=${1:-mingw}
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"

@@ -2,7 +2,7 @@
 # Installs, with apt-get, whatever the build and the tests need and is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool x11-utils unzip
-          googletest fonts-ipafont-gothic imagemagick python3 clang-format clang)
+          googletest fonts-ipafont-gothic imagemagick python3 clang-format clang lld)
 sudo=(); [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 updated=0
 install_missing() { # PACKAGE...

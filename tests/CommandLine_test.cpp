@@ -99,7 +99,7 @@ TEST(Messages, EveryTextByteForByte)
             L"パラメータエラーです。\r\r" + std::wstring(Hyphens) + L"\r\r" + std::wstring(ListText), 646},
         {"option error", text::FromWide(OptionErrorMessage(L"/s")),
             L"オプションエラーです。（/s）\r\r" + std::wstring(Hyphens) + L"\r\r" + std::wstring(ListText), 652},
-        {"already running", AlreadyRunningText, L"『Lullwick』は既に起動されています。", 36},
+        {"already running", text::FromWide(AlreadyRunningText), L"『Lullwick』は既に起動されています。", 36},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 TEST(NumberConversion, DecimalHexAndTheFallback)
@@ -25,7 +27,8 @@ TEST(NumberConversion, DecimalHexAndTheFallback)
     EXPECT_EQ(StrToIntDef("XfF", -1), 255);
     EXPECT_EQ(StrToIntDef("$FFFFFFFF", 0), -1);
     EXPECT_EQ(StrToIntDef("$100000000", 3), 3);
-    for (const char* bad : {"", " ", "-", "+", "1-", "--1", "1 ", "12a", "$", "0x", "$G", "-$1", "1.5", "１"})
+    for (const char* bad :
+        {"", " ", "-", "+", "1-", "--1", "1 ", "12a", "$", "0x", "$G", "-$1", "1.5", "\x82\x50" /* "１" */})
         EXPECT_EQ(StrToIntDef(bad, 42), 42) << '"' << bad << '"';
 }
 
@@ -75,6 +78,18 @@ protected:
         SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
         PostMessageW(e->Handle(), WM_KEYDOWN, VK_DELETE, 1);
         PumpFor(30);
+    }
+    void Paste(TEditUpDown* e, const std::wstring& text)
+    {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+        memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+        SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
+        SendMessageW(e->Handle(), WM_PASTE, 0, 0);
     }
     void ClickArrow(TEditUpDown* e, bool up)
     {
@@ -189,6 +204,24 @@ TEST_F(EditUpDownTest, TextThatIsNoNumberInRangeKeepsThePosition)
     Clear(e);
     Type(e, L"25");
     EXPECT_EQ(e->Position(), 25);
+}
+
+TEST_F(EditUpDownTest, PastedLookAlikesOfDigitsAndMinusAreNoNumber)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetMin(-100);
+    e->SetPosition(12);
+    // Superscript two and one, a soft hyphen before a five.
+    for (const wchar_t* pasted : {L"\u00b2\u00b9", L"\u00ad5"}) {
+        Paste(e, pasted);
+        EXPECT_EQ(e->Position(), 12) << static_cast<int>(pasted[0]);
+    }
+    // Writing the position shows it, whatever stood there.
+    Paste(e, L"\u00b2");
+    e->SetPosition(2);
+    wchar_t shown[8] = {};
+    GetWindowTextW(e->Handle(), shown, 8);
+    EXPECT_STREQ(shown, L"2");
 }
 
 TEST_F(EditUpDownTest, OnChangeSeesThePositionFromBeforeTheNewText)

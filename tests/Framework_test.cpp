@@ -3,6 +3,7 @@
 #include "framework/Form.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "framework/Text.h"
 #include "framework/Thread.h"
 #include "tests/TestSupport.h"
 
@@ -105,7 +106,6 @@ TEST(Components, ComponentsOfTheSameOwnerHearOfARemoval)
 
 class TProbeForm : public TForm {
 public:
-    static constexpr const char* ClassName = "TProbeForm";
     explicit TProbeForm(TComponent* owner) : TForm(owner) { }
     TProbe* First = nullptr;
     TProbe* Second = nullptr;
@@ -194,7 +194,7 @@ TEST(ExceptionHandler, ErrorInAnEventHandlerIsShownAndTheProgramRunsOn)
     form->Load(ProbeDescription);
     int calls = 0;
     form->Button->OnClick = [&calls](TComponent*) {
-        if (++calls == 1) throw Exception("壊れました");
+        if (++calls == 1) throw Exception(text::FromUtf8("壊れました"));
     };
     SendMessageW(form->Button->Handle(), BM_CLICK, 0, 0);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
@@ -211,7 +211,7 @@ TEST(ExceptionHandler, ErrorInOnCreateIsShownAndCreationGoesOn)
 {
     MessageBoxRecorder boxes;
     auto* form = new TProbeForm(Application);
-    form->OnCreate = [](TComponent*) { throw Exception("作成時エラー"); };
+    form->OnCreate = [](TComponent*) { throw Exception(text::FromUtf8("作成時エラー")); };
     form->Load("object P: TProbeForm\n object Second: TProbe\n end\nend\n");
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, L"作成時エラー");
@@ -237,6 +237,23 @@ TEST(Forms, ClosingAnOrdinaryFormHidesItAndTheCloseHandlerDecides)
     SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     EXPECT_FALSE(TakeQuitMessage());
+    Free(form);
+}
+
+TEST(Forms, WrittenTextReplacesShownTextThatConvertsToTheSameBytes)
+{
+    auto* form = new TProbeForm(Application);
+    form->Load(ProbeDescription);
+    HWND button = form->Button->Handle();
+    // Neither "é" nor "²" has a code page 932 form; both must give way.
+    const std::pair<const wchar_t*, const char*> cases[] = {{L"\u00e9", "?"}, {L"\u00b2", "2"}};
+    for (const auto& [shown, written] : cases) {
+        SetWindowTextW(button, shown);
+        form->Button->SetText(written);
+        wchar_t now[8] = {};
+        GetWindowTextW(button, now, 8);
+        EXPECT_EQ(text::ToWide(written), now) << written;
+    }
     Free(form);
 }
 

@@ -56,7 +56,7 @@ protected:
     }
     // Opens the tray menu as the right button does, choosing nothing.
     void OpenMenu() { FormMain->PopupMenu->Popup(0, 0); }
-    std::string Caption(TMenuItem* item) { return item->Caption(); }
+    std::wstring Caption(TMenuItem* item) { return text::ToWide(item->Caption()); }
 
     static inline int executed = 0;
     ScreenSaverSettingsGuard settings_;
@@ -103,17 +103,17 @@ TEST_F(MainFormTest, CaptionsComeFromFreshQueries)
     SetSaverSeconds(600);
     Create();
     // Start-up has switched the screen saver off.
-    EXPECT_EQ(Caption(FormMain->ppStatus), "＜現在の状態\t：　無効＞");
-    EXPECT_EQ(Caption(FormMain->ppTimeout), "＜現在の待ち時間\t：　10分＞ ...");
+    EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　無効＞");
+    EXPECT_EQ(Caption(FormMain->ppTimeout), L"＜現在の待ち時間\t：　10分＞ ...");
     ChooseNothing();
     SetScreenSaverActive(true);
     SetSaverSeconds(59);
     OpenMenu();
-    EXPECT_EQ(Caption(FormMain->ppStatus), "＜現在の状態\t：　有効＞");
-    EXPECT_EQ(Caption(FormMain->ppTimeout), "＜現在の待ち時間\t：　0分＞ ...");
-    EXPECT_EQ(Caption(FormMain->ppExecute), "スクリーンセーバー起動");
+    EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効＞");
+    EXPECT_EQ(Caption(FormMain->ppTimeout), L"＜現在の待ち時間\t：　0分＞ ...");
+    EXPECT_EQ(Caption(FormMain->ppExecute), L"スクリーンセーバー起動");
     ASSERT_EQ(FormMain->PopupMenu->Items().size(), 8u);
-    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[3]), "-");
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[3]), L"-");
 }
 
 TEST_F(MainFormTest, ShiftAtOpeningDecidesTheExitItem)
@@ -123,12 +123,12 @@ TEST_F(MainFormTest, ShiftAtOpeningDecidesTheExitItem)
     EXPECT_EQ(FormMain->ppExit->Tag(), 0);
     SetShiftHeld(true);
     OpenMenu();
-    EXPECT_EQ(Caption(FormMain->ppExit), "無効状態で終了");
+    EXPECT_EQ(Caption(FormMain->ppExit), L"無効状態で終了");
     EXPECT_EQ(FormMain->ppExit->Tag(), 1);
     SetShiftHeld(false);
     EXPECT_EQ(FormMain->ppExit->Tag(), 1); // only the next opening reads it again
     OpenMenu();
-    EXPECT_EQ(Caption(FormMain->ppExit), "終了");
+    EXPECT_EQ(Caption(FormMain->ppExit), L"終了");
     EXPECT_EQ(FormMain->ppExit->Tag(), 0);
 }
 
@@ -152,7 +152,7 @@ TEST_F(MainFormTest, StatusItemTogglesAndTwiceLeavesTheState)
     const bool before = GetScreenSaverActive();
     FormMain->ppStatusClick(nullptr);
     EXPECT_EQ(GetScreenSaverActive(), !before);
-    EXPECT_EQ(Caption(FormMain->ppStatus), std::string("＜現在の状態\t：　") + (before ? "無効" : "有効") + "＞");
+    EXPECT_EQ(Caption(FormMain->ppStatus), std::wstring(L"＜現在の状態\t：　") + (before ? L"無効" : L"有効") + L"＞");
     FormMain->ppStatusClick(nullptr);
     EXPECT_EQ(GetScreenSaverActive(), before);
 }
@@ -163,11 +163,11 @@ TEST_F(MainFormTest, TipReadsTipHelpUntilTheFirstMouseMove)
     EXPECT_EQ(FormMain->TrayIcon->TipHelp(), "TipHelp");
     SendMessageW(
         CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FormMain->TrayIcon->TrayId()), WM_MOUSEMOVE);
-    EXPECT_EQ(FormMain->TrayIcon->TipHelp(), "Lullwick ＜現在の状態：無効＞");
+    EXPECT_EQ(text::ToWide(FormMain->TrayIcon->TipHelp()), L"Lullwick ＜現在の状態：無効＞");
     SetScreenSaverActive(true);
     SendMessageW(
         CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FormMain->TrayIcon->TrayId()), WM_MOUSEMOVE);
-    EXPECT_EQ(FormMain->TrayIcon->TipHelp(), "Lullwick ＜現在の状態：有効＞");
+    EXPECT_EQ(text::ToWide(FormMain->TrayIcon->TipHelp()), L"Lullwick ＜現在の状態：有効＞");
 }
 
 TEST_F(MainFormTest, ExecuteWaitsASecondThenSwitchesOnAndStarts)
@@ -200,7 +200,7 @@ TEST_F(MainFormTest, VersionWindowShowsCentredOnceAndKeepsItsPlace)
     EXPECT_EQ(FormMain->Left(), 10);
     EXPECT_EQ(FormMain->Top(), 20);
     EXPECT_EQ(FormMain->LabelVersion->Text(), std::string("Ver.") + ProgramVersion);
-    EXPECT_EQ(FormMain->ButtonClose->Text(), "閉じる");
+    EXPECT_EQ(text::ToWide(FormMain->ButtonClose->Text()), L"閉じる");
 }
 
 TEST_F(MainFormTest, CloseBoxHidesAndEveryOtherCloseEndsTheProgram)
@@ -278,7 +278,7 @@ TEST_F(MainFormTest, RefusedTrayIconShowsTheErrorAndExitWritesNothing)
     Create();
     ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) { return Shell_NotifyIconW(m, d); };
     ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, text::ToWide("タスクトレイにアイコンを登録できません。"));
+    EXPECT_EQ(boxes_.Boxes()[0].text, L"タスクトレイにアイコンを登録できません。");
     EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(GetScreenSaverActive()); // never switched off
     EXPECT_TRUE(Application->ShowMainForm());

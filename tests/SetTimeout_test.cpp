@@ -6,6 +6,7 @@
 #include "framework/Application.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "framework/Text.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -83,7 +84,7 @@ TEST_F(SetTimeoutTest, OpensWithTheSystemsWaitTimeAndTheFocusInTheEdit)
     EXPECT_EQ(edit_->Text(), "10");
     EXPECT_EQ(GetFocus(), edit_->Handle());
     EXPECT_EQ(dialog_->ButtonOK->Text(), "OK");
-    EXPECT_EQ(dialog_->ButtonCancel->Text(), "キャンセル");
+    EXPECT_EQ(text::ToWide(dialog_->ButtonCancel->Text()), L"キャンセル");
     RECT client;
     GetClientRect(dialog_->Handle(), &client);
     EXPECT_EQ(client.right, 225);
@@ -216,16 +217,16 @@ TEST_F(SetTimeoutTest, MenuCaptionShowsTheNewValueOnlyAtTheNextOpening)
 {
     SetSaverSeconds(600);
     Open();
-    EXPECT_EQ(FormMain->ppTimeout->Caption(), "＜現在の待ち時間\t：　10分＞ ...");
+    EXPECT_EQ(text::ToWide(FormMain->ppTimeout->Caption()), L"＜現在の待ち時間\t：　10分＞ ...");
     ClearEdit();
     Type(L"25");
     dialog_->ButtonOK->Click();
-    EXPECT_EQ(FormMain->ppTimeout->Caption(), "＜現在の待ち時間\t：　10分＞ ...");
+    EXPECT_EQ(text::ToWide(FormMain->ppTimeout->Caption()), L"＜現在の待ち時間\t：　10分＞ ...");
     const TrackMenuFn original = TrackMenu;
     TrackMenu = [](HMENU, int, int, HWND) -> UINT { return 0; };
     FormMain->PopupMenu->Popup(0, 0);
     TrackMenu = original;
-    EXPECT_EQ(FormMain->ppTimeout->Caption(), "＜現在の待ち時間\t：　25分＞ ...");
+    EXPECT_EQ(text::ToWide(FormMain->ppTimeout->Caption()), L"＜現在の待ち時間\t：　25分＞ ...");
 }
 
 TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)

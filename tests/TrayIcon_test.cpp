@@ -111,7 +111,7 @@ TEST_F(TrayIconTest, AHundredIconsAtMost)
         NewIcon();
         FAIL() << "the 101st icon was made";
     } catch (const ENotifyIconError& e) {
-        EXPECT_EQ(e.Message(), "タスクトレイにアイコンを登録できません。");
+        EXPECT_EQ(text::ToWide(e.Message()), L"タスクトレイにアイコンを登録できません。");
     }
     EXPECT_EQ(TrayIconList.size(), 100u);
     EXPECT_EQ(form_->Components().size(), owned);
@@ -132,7 +132,7 @@ TEST_F(TrayIconTest, TipIsCutAt62BytesAndAnUnchangedTipSendsNothing)
     icon->SetTipHelp(seventy);
     EXPECT_EQ(shell_.Count(NIM_MODIFY), 1);
     // A double-byte character cut in half is stored so, but not shown half.
-    icon->SetTipHelp(std::string(61, 'y') + "あ");
+    icon->SetTipHelp(std::string(61, 'y') + text::FromUtf8("あ"));
     EXPECT_EQ(icon->TipHelp().size(), 62u);
     EXPECT_EQ(std::wstring(shell_.Last().data.szTip), std::wstring(61, L'y'));
 }
@@ -269,7 +269,6 @@ TEST_F(TrayIconTest, DesignModeNeverTalksToTheShell)
 
 class TIconForm : public TForm {
 public:
-    static constexpr const char* ClassName = "TIconForm";
     explicit TIconForm(TComponent* owner) : TForm(owner) { }
     TTrayIcon* Tray = nullptr;
     TPopupMenu* Menu = nullptr;
@@ -472,8 +471,8 @@ TEST_F(TrayMessages, BeforeAMenuOfAFormWaitingMessagesAreHandled)
     static bool handledBeforeMenu = false;
     markerHandled = false;
     handledBeforeMenu = false;
-    const UINT marker = WM_APP + 7;
-    const int hook = Application->HookMainWindow([marker](UINT msg, WPARAM, LPARAM) {
+    constexpr UINT marker = WM_APP + 7;
+    const int hook = Application->HookMainWindow([](UINT msg, WPARAM, LPARAM) {
         if (msg == marker) markerHandled = true;
         return msg == marker;
     });

@@ -189,9 +189,11 @@ void TCallbackWindow::TaskbarCreated()
 
 // ---- TTrayIcon
 
+ENotifyIconError::ENotifyIconError() : Exception(text::FromUtf8("タスクトレイにアイコンを登録できません。")) { }
+
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
 {
-    if (TrayIconList.size() >= MaxTrayIcons) throw ENotifyIconError(NotifyIconErrorText);
+    if (TrayIconList.size() >= MaxTrayIcons) throw ENotifyIconError();
     trayId_ = TrayIconList.empty() ? 1 : std::stoi(TrayIconList.back().id) + 1;
     if (!Designing()) {
         icon_.OnChange = [this] { RefreshTray(); };
@@ -234,11 +236,11 @@ void TTrayIcon::NotifyShell(ShellAction action)
     case ShellAction::Add:
         if (!visible_) return;
         data.hWnd = CallbackWindow->Handle();
-        if (!ShellNotifyIcon(NIM_ADD, &data)) throw ENotifyIconError(NotifyIconErrorText);
+        if (!ShellNotifyIcon(NIM_ADD, &data)) throw ENotifyIconError();
         registered_ = true;
         break;
     case ShellAction::Modify:
-        if (!ShellNotifyIcon(NIM_MODIFY, &data)) throw ENotifyIconError(NotifyIconErrorText);
+        if (!ShellNotifyIcon(NIM_MODIFY, &data)) throw ENotifyIconError();
         break;
     case ShellAction::Delete:
         ShellNotifyIcon(NIM_DELETE, &data);

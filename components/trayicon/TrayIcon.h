@@ -17,14 +17,14 @@ class TImageList;
 class TPopupMenu;
 class TTrayIcon;
 
+// The shell refused the icon.
 class ENotifyIconError : public Exception {
 public:
-    using Exception::Exception;
+    ENotifyIconError();
 };
 
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 200;
 inline constexpr int MaxTrayIcons = 100;
-inline constexpr char NotifyIconErrorText[] = "タスクトレイにアイコンを登録できません。";
 
 // Waits for a possible second click, then hands its completion to the
 // user-interface thread.
