@@ -125,9 +125,8 @@ TEST_F(SavedStateTest, OptionsThatPickTheStateSupersedeTheRecordOthersLeaveIt)
     const struct {
         const wchar_t* line;
         bool superseded;
-    } cases[] = {{L"x /C", true}, {L"x /c", true}, {L"x /A", true}, {L"x /a", true}, {L"x /I", true},
-        {L"x /i", true}, {L"x /e", true}, {L"x /S", false}, {L"x /?", false}, {L"x /x", false},
-        {L"x /a /i", false}};
+    } cases[] = {{L"x /C", true}, {L"x /c", true}, {L"x /A", true}, {L"x /a", true}, {L"x /I", true}, {L"x /i", true},
+        {L"x /e", true}, {L"x /S", false}, {L"x /?", false}, {L"x /x", false}, {L"x /a /i", false}};
     for (const auto& c : cases) {
         for (const bool active : {true, false}) {
             SCOPED_TRACE(testing::Message() << std::string(c.line, c.line + wcslen(c.line)) << " from " << active);
