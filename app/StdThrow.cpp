@@ -1,7 +1,7 @@
 // Replaces libstdc++'s throw helpers behind its containers and conversions.
 // Its own helpers build std::logic_error and its kin, whose message is a
 // copy-on-write string, and that links a second std::string implementation
-// (about 45 KB with what it pulls in).  Nothing in the program catches those
+// (over 50 KB with what it pulls in).  Nothing in the program catches those
 // types by name: the handlers catch std::exception and show what(), and the
 // text is the library's own, so what a person sees is the same.
 #include <cstdarg>
