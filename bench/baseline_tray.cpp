@@ -1,7 +1,9 @@
-// The smallest tray program: one icon and a message loop; WM_CLOSE removes the
-// icon and ends it.  With "/a" it adds the icon, removes it and exits at once;
-// with "/c" (or "/ca") it first loads the common controls, as Lullwick's spin
-// button needs them.  The benchmark measures Lullwick against it.
+// The smallest tray program: one icon and a message loop; a right click opens a
+// menu like Lullwick's, WM_CLOSE removes the icon and ends it.  With "/a" it
+// adds the icon, removes it and exits at once; with "/c" (or "/ca") it first
+// loads the common controls, as Lullwick's spin button needs them, and its
+// window class is LullwickBaselineControls instead of LullwickBaseline.  The
+// benchmark measures Lullwick against it.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -10,10 +12,34 @@
 
 namespace {
 
+constexpr UINT TrayMessage = WM_USER + 200;
+
 NOTIFYICONDATAW icon{};
+
+// The same items as Lullwick's tray menu, built anew for each opening as it does.
+void ShowMenu(HWND hwnd)
+{
+    const wchar_t* const items[] = {L"＜現在の状態\t：　有効＞", L"＜現在の待ち時間\t：　10分＞ ...",
+        L"スクリーンセーバー起動", nullptr, L"バージョン情報 ...", L"ヘルプ", nullptr, L"終了"};
+    HMENU menu = CreatePopupMenu();
+    UINT id = 0;
+    for (const wchar_t* item : items) {
+        if (item) AppendMenuW(menu, MF_STRING, ++id, item);
+        else AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    }
+    POINT at;
+    GetCursorPos(&at);
+    SetForegroundWindow(hwnd);
+    TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, hwnd, nullptr);
+    DestroyMenu(menu);
+}
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == TrayMessage && lParam == WM_RBUTTONDOWN) {
+        ShowMenu(hwnd);
+        return 0;
+    }
     if (msg == WM_CLOSE) {
         Shell_NotifyIconW(NIM_DELETE, &icon);
         PostQuitMessage(0);
@@ -28,7 +54,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
 {
     const bool option = commandLine[0] == L'/';
     const bool addRemoveExit = option && wcschr(commandLine, L'a');
-    if (option && wcschr(commandLine, L'c')) {
+    const bool controls = option && wcschr(commandLine, L'c');
+    if (controls) {
         // Loaded by hand: an import would load them in the plain runs too.
         using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
         const auto initEx = reinterpret_cast<InitEx>(
@@ -39,14 +66,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
-    wc.lpszClassName = L"LullwickBaseline";
+    wc.lpszClassName = controls ? L"LullwickBaselineControls" : L"LullwickBaseline";
     RegisterClassW(&wc);
     HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
     icon.hWnd = hwnd;
     icon.uID = 1;
     icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
-    icon.uCallbackMessage = WM_USER + 200;
+    icon.uCallbackMessage = TrayMessage;
     icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     lstrcpyW(icon.szTip, L"baseline");
     Shell_NotifyIconW(NIM_ADD, &icon);

@@ -25,17 +25,22 @@ def tray_visible():
 
 
 def linux_processes(name):
-    """(/proc entry, arguments) of each Wine process whose program is `name`."""
+    """(/proc entry, arguments) of each process whose program is `name` and that
+    runs in this build's Wine prefix (others may run their own copies)."""
+    prefix = b'WINEPREFIX=' + str(BUILD / 'wineprefix').encode()
     found = []
     for entry in Path('/proc').iterdir():
         if not entry.name.isdigit():
             continue
         try:
             args = (entry / 'cmdline').read_bytes().split(b'\0')
+            if not args[0].lower().endswith(name.lower().encode()):
+                continue
+            if prefix not in (entry / 'environ').read_bytes().split(b'\0'):
+                continue
         except OSError:
             continue
-        if args[0].lower().endswith(name.lower().encode()):
-            found.append((entry, args[1:]))
+        found.append((entry, args[1:]))
     return found
 
 
@@ -121,7 +126,8 @@ def times(answer):
 
 def resident_usage():
     """Memory after start-up and after 1,000 menus, and the cost of idling, of
-    Lullwick, the baseline and the baseline with the common controls, all at once."""
+    Lullwick, the baseline and the baseline with the common controls, all at
+    once; the last then opens the same 1,000 menus as Lullwick."""
     ours, theirs, controls = start(EXE), start(BASELINE), start(BASELINE, '/c')
     wait_for(lambda: linux_process('lullwick.exe') and len(baselines()) == 2, 30, 'the three programs')
     probe('wait-window', 'TCallbackWindow', '20000')
@@ -129,17 +135,18 @@ def resident_usage():
     p_ours = linux_process('lullwick.exe')
     p_theirs, p_controls = baselines()
     result = {'start': usage(p_ours), 'base': usage(p_theirs), 'controls': usage(p_controls),
-              'maps': (mappings(p_ours), mappings(p_theirs))}
+              'maps': (mappings(p_ours), mappings(p_controls))}
     time.sleep(IDLE_SECONDS)
     result['idle'], result['base_idle'] = usage(p_ours), usage(p_theirs)
-    probe('soak', '0', '1000', timeout=600)
-    result['menus'] = usage(p_ours)
+    result['opened'] = [int(probe('soak', '0', '1000', *window, timeout=600).get('menus', 0))
+                        for window in ([], ['LullwickBaselineControls'])]
+    result['menus'], result['controls_menus'] = usage(p_ours), usage(p_controls)
     result['menu_latency'] = times(probe('latency-menu', '20')['menu'])
     clicks = probe('latency-click', '10')
     result['first_click'] = float(clicks['first'])
     result['click_lateness'] = times(clicks['late'])
     probe('close-class', 'LullwickBaseline')
-    probe('close-class', 'LullwickBaseline')
+    probe('close-class', 'LullwickBaselineControls')
     theirs.wait(timeout=30)
     controls.wait(timeout=30)
     close_main()
@@ -202,12 +209,18 @@ def main():
     row('whole run of /a (median)', round(run_ours * 1000), round(run_theirs * 1000), 'ms')
     row('  against baseline with common controls', round(run_ours * 1000), round(run_controls * 1000), 'ms')
     r = resident_usage()
-    s_o, s_t, s_c, m_o = r['start'], r['base'], r['controls'], r['menus']
-    row('RSS after start-up', s_o['rss'], s_t['rss'], 'KiB', '<= 1.10 x', s_o['rss'] <= 1.10 * s_t['rss'])
-    row('RSS after 1000 menus', m_o['rss'], s_t['rss'], 'KiB', '<= 1.10 x', m_o['rss'] <= 1.10 * s_t['rss'])
-    row('  against baseline with common controls', s_o['rss'], s_c['rss'], 'KiB')
-    row('private after start-up', s_o['private'], s_t['private'], 'KiB')
-    row('private after 1000 menus', m_o['private'], s_t['private'], 'KiB')
+    s_o, s_t, s_c, m_o, m_c = r['start'], r['base'], r['controls'], r['menus'], r['controls_menus']
+    # Lullwick needs the common controls from start-up on, so memory is weighed
+    # against the baseline that loads them too, and after the menus against it
+    # after the same menus; the plain baseline is shown for information.
+    row('RSS after start-up (with common controls)', s_o['rss'], s_c['rss'], 'KiB', '<= 1.10 x',
+        s_o['rss'] <= 1.10 * s_c['rss'])
+    row('  against the plain baseline', s_o['rss'], s_t['rss'], 'KiB')
+    row('menus opened', r['opened'][0], r['opened'][1], '', '1000 each', r['opened'] == [1000, 1000])
+    row('RSS after 1000 menus (same menus)', m_o['rss'], m_c['rss'], 'KiB', '<= 1.10 x',
+        m_o['rss'] <= 1.10 * m_c['rss'])
+    row('private after start-up (with common controls)', s_o['private'], s_c['private'], 'KiB')
+    row('private after 1000 menus (same menus)', m_o['private'], m_c['private'], 'KiB')
     cpu_o, cpu_t = r['idle']['ticks'] - s_o['ticks'], r['base_idle']['ticks'] - s_t['ticks']
     row(f'CPU over {IDLE_SECONDS} s idle', cpu_o, cpu_t, 'ticks', '0 ticks', cpu_o == 0)
     wake_o, wake_t = r['idle']['switches'] - s_o['switches'], r['base_idle']['switches'] - s_t['switches']
@@ -233,7 +246,7 @@ def main():
     for name, size in size_by_object().most_common(12):
         print(f'  {size:7}  {name}')
     ours_maps, theirs_maps = r['maps']
-    print('\nWhere the resident memory goes, Lullwick minus baseline after start-up (KiB):')
+    print('\nWhere the resident memory goes, Lullwick minus baseline with common controls after start-up (KiB):')
     for name in sorted(ours_maps.keys() | theirs_maps.keys(), key=lambda n: theirs_maps[n] - ours_maps[n])[:8]:
         print(f'  {ours_maps[name] - theirs_maps[name]:+7}  {name}')
     return 0 if all(line[5] != 'FAIL' for line in rows) else 1

@@ -1,10 +1,17 @@
 #pragma once
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
-// An error with a message for the user, in code page 932 bytes.
-class Exception : public std::runtime_error {
+// An error with a message for the user, in code page 932 bytes.  Not a
+// std::runtime_error: that one keeps its message in the C++ runtime's old
+// copy-on-write string, which would link a second std::string.
+class Exception : public std::exception {
 public:
-    explicit Exception(const std::string& message) : std::runtime_error(message) { }
-    std::string Message() const { return what(); }
+    explicit Exception(std::string message) : message_(std::move(message)) { }
+    const char* what() const noexcept override { return message_.c_str(); }
+    const std::string& Message() const { return message_; }
+
+private:
+    std::string message_;
 };

@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -205,6 +208,34 @@ TEST(ExceptionHandler, ErrorInAnEventHandlerIsShownAndTheProgramRunsOn)
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(boxes.Boxes().size(), 1u);
     Free(form);
+}
+
+// The C++ library's own errors reach the handler with the library's text.
+TEST(ExceptionHandler, LibraryErrorsAreShownWithTheirText)
+{
+    const struct {
+        std::function<void()> fail;
+        const wchar_t* text;
+    } cases[] = {
+        {[] { (void)std::string("ab").substr(3); },
+            L"basic_string::substr: __pos (which is 3) > this->size() (which is 2)"},
+        {[] { (void)std::vector<int>(2).at(7); },
+            L"vector::_M_range_check: __n (which is 7) >= this->size() (which is 2)"},
+        {[] { (void)std::stoi("x"); }, L"stoi"},
+        {[] { (void)std::stoi("99999999999"); }, L"stoi"},
+        {[] { std::function<void()>()(); }, L"bad_function_call"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        MessageBoxRecorder boxes;
+        auto* form = new TProbeForm(Application);
+        form->Load(ProbeDescription);
+        form->Button->OnClick = [&c](TComponent*) { c.fail(); };
+        SendMessageW(form->Button->Handle(), BM_CLICK, 0, 0);
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        EXPECT_EQ(boxes.Boxes()[0].text, c.text);
+        Free(form);
+    }
 }
 
 TEST(ExceptionHandler, ErrorInOnCreateIsShownAndCreationGoesOn)

@@ -218,10 +218,11 @@ HWND VisibleMenu()
 }
 
 // Tray messages as the shell sends them, with the setting changed by this other
-// program in between, then menu openings and dismissals.
-int Soak(int messages, int menus)
+// program in between, then menu openings and dismissals; to Lullwick's tray
+// window unless another program's window class is named.
+int Soak(int messages, int menus, const wchar_t* windowClass)
 {
-    HWND callback = FindWindowOfClass(L"TCallbackWindow");
+    HWND callback = windowClass ? FindWindowW(windowClass, nullptr) : FindWindowOfClass(L"TCallbackWindow");
     if (!callback) return 1;
     CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     const UINT tray = WM_USER + 200;
@@ -382,7 +383,7 @@ int Usage()
 {
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
           L" window CLASS | wait-window CLASS ms | count-windows CLASS | close-main | run CMDLINE | menu |"
-          L" broadcast-taskbar | soak MESSAGES MENUS | run-special PROGRAM KIND | clipboard TEXT |"
+          L" broadcast-taskbar | soak MESSAGES MENUS [CLASS] | run-special PROGRAM KIND | clipboard TEXT |"
           L" latency-menu N | latency-click N | close-class NAME");
     return 2;
 }
@@ -462,7 +463,7 @@ int wmain(int argc, wchar_t** argv)
         // The open popup menu's window; its items live in the other process.
         PrintWindowState(VisibleMenu());
     } else if (command == L"soak" && argc >= 4) {
-        return Soak(_wtoi(argv[2]), _wtoi(argv[3]));
+        return Soak(_wtoi(argv[2]), _wtoi(argv[3]), argc >= 5 ? argv[4] : nullptr);
     } else if (command == L"run-special" && argc >= 4) {
         return RunSpecial(argv[2], argv[3]);
     } else if (command == L"latency-menu" && argc >= 3) {
