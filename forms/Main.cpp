@@ -8,14 +8,25 @@
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
 #include "framework/Menus.h"
+#include "framework/MessageBox.h"
 #include "framework/StdCtrls.h"
 #include "framework/Text.h"
 
 TFormMain* FormMain = nullptr;
+SleepFn ExecuteDelay = Sleep;
+ShellOpenFn ShellOpen = ShellExecuteW;
 const char* const TFormMain::Description = MainDescription;
 
 namespace {
+
 const char* StateWord(bool active) { return active ? "有効" : "無効"; }
+
+bool FileExists(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 } // namespace
 
 void TFormMain::DeclareBindings(TBindings& b)
@@ -67,6 +78,8 @@ void TFormMain::FormDestroy(TComponent*) { RestoreAtExit(SavedScreenSaverActive,
 void TFormMain::FormClose(TComponent*, TCloseAction& Action)
 {
     // Only the close box hides the window; every other close request ends the program.
+    // A hidden window still answers the hit test where its close box would be.
+    if (!Visible()) return;
     POINT p{};
     GetCursorPos(&p);
     const LPARAM packed = MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
@@ -93,7 +106,7 @@ void TFormMain::PopupMenuPopup(TComponent*)
 
 void TFormMain::ppExecuteClick(TComponent*)
 {
-    Sleep(1000);
+    ExecuteDelay(1000);
     SetScreenSaverActive(true);
     ExecuteScreenSaver();
 }
@@ -115,7 +128,25 @@ void TFormMain::ppTimeoutClick(TComponent*)
     UpdateTimeoutCaption();
 }
 
-void TFormMain::ppHelpClick(TComponent*) { Application->HelpCommand(HELP_FINDER, 0); }
+void TFormMain::ppHelpClick(TComponent*)
+{
+    // Current systems have no viewer for the old help format, so the guide that
+    // ships beside the program is a web page; a help file put there still wins.
+    const std::wstring& helpFile = Application->HelpFile();
+    if (FileExists(helpFile)) {
+        Application->HelpCommand(HELP_FINDER, 0);
+        return;
+    }
+    const std::wstring guide = FileBeside(helpFile, GuideFileName);
+    const char* problem = "ヘルプが見つかりません。\r";
+    if (FileExists(guide)) {
+        const auto result =
+            reinterpret_cast<INT_PTR>(ShellOpen(Handle(), L"open", guide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        if (result > 32) return;
+        problem = "ヘルプを開けません。\r";
+    }
+    ShowMessageBox(text::ToWide(problem) + guide, text::ToWide(Application->Title()), MB_OK | MB_ICONERROR);
+}
 
 void TFormMain::HideMainWindow()
 {

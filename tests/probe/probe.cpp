@@ -187,6 +187,32 @@ void PrintWindowState(HWND h)
         std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
 }
 
+// The client area in screen coordinates, where a child control must lie.
+void PrintClientArea(HWND h)
+{
+    if (!h) {
+        Print(L"client=none");
+        return;
+    }
+    RECT r;
+    GetClientRect(h, &r);
+    MapWindowPoints(h, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    Print(L"client=" + std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+        std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+}
+
+// The control that has the keyboard focus in that window's thread.
+void PrintFocus(HWND h)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!h || !GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &info) || !info.hwndFocus) {
+        Print(L"focus=none");
+        return;
+    }
+    Print(L"focus=" + ClassOf(info.hwndFocus) + L" " + TextOf(info.hwndFocus));
+}
+
 // The screen-saver flag is the display's once a window exists, as in the program.
 void PrintSaver()
 {
@@ -381,7 +407,8 @@ void SetClipboardText(const std::wstring& text)
 int Usage()
 {
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
-          L" window CLASS | wait-window CLASS ms | count-windows CLASS | close-main | run CMDLINE | menu |"
+          L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main | run "
+          L"CMDLINE | menu |"
           L" broadcast-taskbar | soak MESSAGES MENUS | run-special PROGRAM KIND | clipboard TEXT |"
           L" latency-menu N | latency-click N | close-class NAME");
     return 2;
@@ -432,6 +459,10 @@ int wmain(int argc, wchar_t** argv)
         Print(L"pressed=" + std::to_wstring(boxes.size()));
     } else if (command == L"window" && argc >= 3) {
         PrintWindowState(FindWindowOfClass(argv[2]));
+    } else if (command == L"client" && argc >= 3) {
+        PrintClientArea(FindWindowOfClass(argv[2]));
+    } else if (command == L"focus" && argc >= 3) {
+        PrintFocus(FindWindowOfClass(argv[2]));
     } else if (command == L"wait-window" && argc >= 4) {
         const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argv[3]));
         HWND h = nullptr;
