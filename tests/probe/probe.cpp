@@ -410,7 +410,7 @@ int Usage()
           L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main | run "
           L"CMDLINE | menu |"
           L" broadcast-taskbar | soak MESSAGES MENUS | run-special PROGRAM KIND | clipboard TEXT |"
-          L" latency-menu N | latency-click N | close-class NAME");
+          L" latency-menu N | latency-click N | close-class NAME | record-open FILE");
     return 2;
 }
 
@@ -504,6 +504,19 @@ int wmain(int argc, wchar_t** argv)
         HWND h = FindWindowW(argv[2], nullptr);
         if (h) PostMessageW(h, WM_CLOSE, 0, 0);
         Print(L"closed=" + std::to_wstring(h != nullptr));
+    } else if (command == L"record-open" && argc >= 3) {
+        // Stands in for the program the shell opens a page with: notes the file in opened.txt beside the probe.
+        wchar_t self[MAX_PATH];
+        const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring note(self, n);
+        note.replace(note.find_last_of(L'\\') + 1, std::wstring::npos, L"opened.txt");
+        HANDLE file = CreateFileW(note.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+        SetStdHandle(STD_OUTPUT_HANDLE, file);
+        Print(argv[2]);
+        SetStdHandle(STD_OUTPUT_HANDLE, out);
+        CloseHandle(file);
     } else if (command == L"clipboard" && argc >= 3) {
         SetClipboardText(argv[2]);
     } else if (command == L"broadcast-taskbar") {
