@@ -443,4 +443,35 @@ TEST_F(EditUpDownTest, FocusDoesNotSelectTheText)
     EXPECT_EQ(start, end);
 }
 
+// The colours of a window as the screen shows it.
+std::vector<COLORREF> Pixels(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    const HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> pixels;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEST_F(EditUpDownTest, ButtonsStayDrawnWhenTheFocusLeaves)
+{
+    TEditUpDown* e = DialogEdit();
+    auto* other = new TEditUpDown(form_);
+    other->SetParent(form_);
+    other->SetBounds(10, 60, 57, 21);
+    form_->Show();
+    e->SetFocus();
+    PumpFor(100);
+    other->SetFocus();
+    PumpFor(100);
+    const HWND button = e->SpinButton()->Handle();
+    const std::vector<COLORREF> shown = Pixels(button);
+    RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpFor(30);
+    EXPECT_EQ(shown, Pixels(button));
+}
+
 } // namespace

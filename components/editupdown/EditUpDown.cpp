@@ -154,6 +154,13 @@ void TEditUpDown::WndProc(TMessage& m)
         TCustomEdit::WndProc(m);
         PlaceSpinButton();
         return;
+    case WM_PAINT:
+        // The platform edit paints over its child (when the focus leaves, for one):
+        // the buttons are drawn again after it.
+        TCustomEdit::WndProc(m);
+        if (FSpinButton->HandleAllocated())
+            RedrawWindow(FSpinButton->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return;
     case WM_VSCROLL:
         FLastValue = FSpinButton->GetControlPos();
         SetText(text::IntToStr(FLastValue));
