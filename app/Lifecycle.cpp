@@ -36,6 +36,12 @@ std::wstring HelpFilePath()
         }
         path.resize(path.size() * 2);
     }
-    path.erase(path.find_last_of(L"\\/") + 1);
-    return path + L"Lullwick.hlp";
+    return FileBeside(path, L"Lullwick.hlp");
+}
+
+std::wstring FileBeside(std::wstring_view path, std::wstring_view name)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    std::wstring beside(slash == std::wstring_view::npos ? std::wstring_view{} : path.substr(0, slash + 1));
+    return beside += name;
 }

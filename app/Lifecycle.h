@@ -3,6 +3,7 @@
 // could not.
 #include <optional>
 #include <string>
+#include <string_view>
 
 // At a resident start: the state that a run which never put it back (it was
 // killed, or the system went down) had recorded is put back, and the record
@@ -17,6 +18,9 @@ bool StoreForThisRun(bool saved);
 // that; a start that never recorded the state (nullopt) writes nothing unless
 // the user chose off.  The run's record goes once the state is back.
 void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored);
+
+// The file called `name` in the folder of `path`.
+std::wstring FileBeside(std::wstring_view path, std::wstring_view name);
 
 // The help file: "Lullwick.hlp" in the folder that holds the program.
 std::wstring HelpFilePath();

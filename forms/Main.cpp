@@ -8,18 +8,29 @@
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
 #include "framework/Menus.h"
+#include "framework/MessageBox.h"
 #include "framework/StdCtrls.h"
 #include "framework/Text.h"
 
 TFormMain* FormMain = nullptr;
+SleepFn ExecuteDelay = Sleep;
+ShellOpenFn ShellOpen = ShellExecuteW;
 const char* const TFormMain::Description = MainDescription.data();
 
 namespace {
+
 // The head, the screen saver's state in a word and "＞", in code page 932.
 std::string StateText(const char* head)
 {
     return text::FromUtf8(std::string(head) + (GetScreenSaverActive() ? "有効" : "無効") + "＞");
 }
+
+bool FileExists(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 } // namespace
 
 void TFormMain::DeclareBindings(TBindings& b)
@@ -78,6 +89,8 @@ void TFormMain::FormDestroy(TComponent*)
 void TFormMain::FormClose(TComponent*, TCloseAction& Action)
 {
     // Only the close box hides the window; every other close request ends the program.
+    // A hidden window still answers the hit test where its close box would be.
+    if (!Visible()) return;
     POINT p{};
     GetCursorPos(&p);
     const LPARAM packed = MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
@@ -104,7 +117,7 @@ void TFormMain::PopupMenuPopup(TComponent*)
 
 void TFormMain::ppExecuteClick(TComponent*)
 {
-    Sleep(1000);
+    ExecuteDelay(1000);
     SetScreenSaverActive(true);
     ExecuteScreenSaver();
 }
@@ -126,7 +139,25 @@ void TFormMain::ppTimeoutClick(TComponent*)
     UpdateTimeoutCaption();
 }
 
-void TFormMain::ppHelpClick(TComponent*) { Application->HelpCommand(HELP_FINDER, 0); }
+void TFormMain::ppHelpClick(TComponent*)
+{
+    // Current systems have no viewer for the old help format, so the guide that
+    // ships beside the program is a web page; a help file put there still wins.
+    const std::wstring& helpFile = Application->HelpFile();
+    if (FileExists(helpFile)) {
+        Application->HelpCommand(HELP_FINDER, 0);
+        return;
+    }
+    const std::wstring guide = FileBeside(helpFile, GuideFileName);
+    const char* problem = "ヘルプが見つかりません。\r";
+    if (FileExists(guide)) {
+        const auto result =
+            reinterpret_cast<INT_PTR>(ShellOpen(Handle(), L"open", guide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        if (result > 32) return;
+        problem = "ヘルプを開けません。\r";
+    }
+    ShowMessageBox(text::ToWide(problem) + guide, text::ToWide(Application->Title()), MB_OK | MB_ICONERROR);
+}
 
 void TFormMain::HideMainWindow()
 {

@@ -2,6 +2,8 @@
 // The main form: tray controller and version window.
 #include "framework/Form.h"
 
+#include <shellapi.h>
+
 #include <optional>
 
 class TButton;
@@ -65,3 +67,13 @@ private:
 };
 
 extern TFormMain* FormMain;
+
+// The wait before the screen saver starts; tests replace it.
+using SleepFn = void(WINAPI*)(DWORD milliseconds);
+extern SleepFn ExecuteDelay;
+
+// The guide, a web page beside the program, opened with the shell's program for it.
+inline constexpr wchar_t GuideFileName[] = L"guide.html";
+using ShellOpenFn = HINSTANCE(WINAPI*)(HWND owner, const wchar_t* operation, const wchar_t* file,
+    const wchar_t* parameters, const wchar_t* folder, INT show);
+extern ShellOpenFn ShellOpen;

@@ -53,6 +53,7 @@ public:
     void SetShowMainForm(bool show) { showMainForm_ = show; }
     const std::string& Title() const { return title_; }
     void SetTitle(std::string title);
+    const std::wstring& HelpFile() const { return helpFile_; }
     void SetHelpFile(std::wstring helpFile) { helpFile_ = std::move(helpFile); }
     bool HelpCommand(UINT command, ULONG_PTR data);
     TIcon& Icon() { return icon_; }

@@ -12,6 +12,19 @@ int ScreenPixelsPerInch()
     return GetDeviceCaps(dc.get(), LOGPIXELSY);
 }
 
+namespace {
+
+RECT PlatformWorkArea()
+{
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+} // namespace
+
+WorkAreaFn ScreenWorkArea = PlatformWorkArea;
+
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
     visible_ = false;
@@ -126,8 +139,7 @@ void TForm::SetVisible(bool visible)
         return;
     }
     if (!positioned_ && position_ == TPosition::poScreenCenter) {
-        RECT work;
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        const RECT work = ScreenWorkArea();
         SetBounds(work.left + (work.right - work.left - Width()) / 2,
             work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
     }
@@ -251,7 +263,10 @@ void TForm::WndProc(TMessage& m)
         return;
     case WM_ACTIVATE:
         if (LOWORD(m.WParam) == WA_INACTIVE) {
-            if (TWinControl* focused = FromHandle(GetFocus()); focused && focused->ParentForm() == this)
+            // The form itself holds the focus when it was only made foreground (as before a
+            // tray menu); remembering it would keep the focus from its controls at the next showing.
+            if (TWinControl* focused = FromHandle(GetFocus());
+                focused && focused != this && focused->ParentForm() == this)
                 activeControl_ = focused;
         } else {
             TWinControl* target = activeControl_;

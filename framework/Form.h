@@ -75,3 +75,7 @@ private:
 };
 
 int ScreenPixelsPerInch();
+
+// The screen without the taskbar, where forms are centred; tests replace it.
+using WorkAreaFn = RECT (*)();
+extern WorkAreaFn ScreenWorkArea;

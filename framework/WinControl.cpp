@@ -229,10 +229,12 @@ void TWinControl::CreateSubClass(TCreateParams& params, const wchar_t* systemCla
 
 void TWinControl::CreateWnd()
 {
+    // The parent's window first: its creation may place this control, or make its window already.
+    HWND parentWindow = parent_ ? parent_->Handle() : nullptr;
+    if (handle_) return;
     TCreateParams params;
     CreateParams(params);
-    HWND parentWindow = parent_ ? parent_->Handle() : params.WndParent;
-    if (handle_) return; // the parent's creation may have made this one already
+    if (!parent_) parentWindow = params.WndParent;
     defWndProc_ = RegisterWindowClass(params, StaticWndProc);
     creatingControl = this;
     HWND hwnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,

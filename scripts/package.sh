@@ -14,7 +14,7 @@ check() { # ZIP ARCH TRIPLE
   local zip=$1 arch=$2 triple=$3 dir
   dir=$(mktemp -d)
   unzip -q "$zip" -d "$dir"
-  [[ -f $dir/Lullwick.exe && -f $dir/guide.txt && -f $dir/LICENSE ]] || { echo "$zip: incomplete" >&2; return 1; }
+  [[ -f $dir/Lullwick.exe && -f $dir/guide.html && -f $dir/LICENSE ]] || { echo "$zip: incomplete" >&2; return 1; }
   local headers dll
   shopt -s nocasematch
   headers=$("$triple-objdump" -f -p "$dir/Lullwick.exe")

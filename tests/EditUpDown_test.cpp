@@ -149,15 +149,37 @@ TEST_F(EditUpDownTest, LoadingSequenceOfTheDialogsEdit)
     EXPECT_EQ(e->Text(), "1");
     EXPECT_EQ(e->LastValue(), 1);
 
-    e->Loaded();
-    EXPECT_EQ(Limit(e), 4);
-    // The acceleration table is cut to its first entry, which still steps.
+    // The acceleration table is cut to one entry that steps by one, also where the
+    // control starts without a table.
     UDACCEL accel[4]{};
-    const LRESULT entries = SendMessageW(e->SpinButton()->Handle(), UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel));
-    EXPECT_LE(entries, 1);
-    if (entries == 1) {
-        EXPECT_GE(accel[0].nInc, 1u);
-    }
+    EXPECT_EQ(SendMessageW(e->SpinButton()->Handle(), UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel)), 1);
+    EXPECT_EQ(accel[0].nInc, 1u);
+}
+
+TEST_F(EditUpDownTest, ButtonCreatedAgainGetsTheLastPositionRead)
+{
+    TEditUpDown* e = DialogEdit();
+    e->SetPosition(42);
+    DestroyWindow(e->SpinButton()->Handle());
+    ASSERT_FALSE(e->SpinButton()->HandleAllocated());
+    EXPECT_EQ(e->Position(), 42);
+    e->SpinButton()->HandleNeeded();
+    EXPECT_EQ(LOWORD(SendMessageW(e->SpinButton()->Handle(), UDM_GETPOS, 0, 0)), 42);
+}
+
+TEST_F(EditUpDownTest, PositionWrittenBeforeTheEditHasAWindowPlacesTheButtons)
+{
+    form_->Font().SetHeight(12);
+    auto* e = new TEditUpDown(form_);
+    e->SetParent(form_);
+    e->SetBounds(96, 32, 57, 21);
+    e->SetPosition(5); // creates the button's window, and the edit's for it
+    EXPECT_EQ(e->Position(), 5);
+    RECT button;
+    GetWindowRect(e->SpinButton()->Handle(), &button);
+    MapWindowPoints(HWND_DESKTOP, e->Handle(), reinterpret_cast<POINT*>(&button), 2);
+    EXPECT_EQ(button.left, 37);
+    EXPECT_EQ(button.right, 52);
 }
 
 TEST_F(EditUpDownTest, TypingTakesDigitsAndMinusAndDropsTheRestWithABeep)
@@ -307,6 +329,48 @@ TEST_F(EditUpDownTest, LimitFollowsTheLongerBound)
     EXPECT_EQ(Limit(e), 3);
     e->SetText("123456"); // the program's own text is not limited
     EXPECT_EQ(e->Text(), "123456");
+    // Loaded without bounds in its description: the defaults 0 and 100.
+    auto* plain = new TEditUpDown(form_);
+    plain->SetParent(form_);
+    plain->SetLoading(true);
+    plain->Loaded();
+    EXPECT_EQ(Limit(plain), 3);
+}
+
+TEST_F(EditUpDownTest, TextIsAcceptedExactlyWithinTheBoundsAndFallsBackToTheLastValue)
+{
+    auto* e = new TEditUpDown(form_);
+    e->SetParent(form_);
+    e->SetMin(-5);
+    e->SetMax(5);
+    e->SetPosition(3);
+    const struct {
+        const wchar_t* typed;
+        int position;
+    } cases[] = {{L"-6", 3}, {L"-5", -5}, {L"6", -5}, {L"5", 5}, {L"-", 5}, {L"", 5}, {L"0", 0}, {L"4-", 4}};
+    for (const auto& c : cases) {
+        Clear(e);
+        Type(e, c.typed);
+        EXPECT_EQ(e->Position(), c.position) << c.typed;
+    }
+    // A text that is no number steps from the last value, not from 0.
+    e->SetPosition(3);
+    Clear(e);
+    Type(e, L"-");
+    Key(e, VK_UP);
+    EXPECT_EQ(e->Position(), 4);
+    Clear(e);
+    Key(e, VK_DOWN);
+    EXPECT_EQ(e->Position(), 3);
+    // The arrows reach both bounds and stop there.
+    e->SetPosition(4);
+    Key(e, VK_UP);
+    Key(e, VK_UP);
+    EXPECT_EQ(e->Position(), 5);
+    e->SetPosition(-4);
+    Key(e, VK_DOWN);
+    Key(e, VK_DOWN);
+    EXPECT_EQ(e->Position(), -5);
 }
 
 TEST_F(EditUpDownTest, WritingPositionEndsAtTheNearerBound)
@@ -373,6 +437,33 @@ TEST_F(EditUpDownTest, ButtonsSitInsideTheRightEdge)
     EXPECT_EQ(e->Height(), e->RequiredHeight());
 }
 
+TEST_F(EditUpDownTest, ButtonsStayInsideTheEditAtEveryDpi)
+{
+    for (const int dpi : {120, 144, 192}) {
+        auto* form = new TForm(Application);
+        form->SetClientSize(225, 113);
+        form->Font().SetHeight(12);
+        auto* e = new TEditUpDown(form);
+        e->SetParent(form);
+        e->SetBounds(96, 32, 57, 21);
+        e->SetPosition(1);
+        form->ScaleBy(dpi, 96);
+        form->Show();
+        PumpFor(30);
+        const int bw = MulDiv(15, dpi, 96);
+        RECT button;
+        GetWindowRect(e->SpinButton()->Handle(), &button);
+        MapWindowPoints(HWND_DESKTOP, e->Handle(), reinterpret_cast<POINT*>(&button), 2);
+        EXPECT_EQ(button.left, e->Width() - bw - 5) << dpi;
+        EXPECT_EQ(button.top, 0) << dpi;
+        EXPECT_EQ(button.right - button.left, bw) << dpi;
+        EXPECT_EQ(button.bottom, e->Height() - 5) << dpi;
+        EXPECT_LE(button.right, e->ClientWidth()) << dpi;
+        EXPECT_LE(button.bottom, e->ClientHeight()) << dpi;
+        Free(form);
+    }
+}
+
 TEST_F(EditUpDownTest, FocusDoesNotSelectTheText)
 {
     TEditUpDown* e = DialogEdit();
@@ -383,6 +474,37 @@ TEST_F(EditUpDownTest, FocusDoesNotSelectTheText)
     DWORD start = 0, end = 0;
     SendMessageW(e->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, end);
+}
+
+// The colours of a window as the screen shows it.
+std::vector<COLORREF> Pixels(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    const HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> pixels;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEST_F(EditUpDownTest, ButtonsStayDrawnWhenTheFocusLeaves)
+{
+    TEditUpDown* e = DialogEdit();
+    auto* other = new TEditUpDown(form_);
+    other->SetParent(form_);
+    other->SetBounds(10, 60, 57, 21);
+    form_->Show();
+    e->SetFocus();
+    PumpFor(100);
+    other->SetFocus();
+    PumpFor(100);
+    const HWND button = e->SpinButton()->Handle();
+    const std::vector<COLORREF> shown = Pixels(button);
+    RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpFor(30);
+    EXPECT_EQ(shown, Pixels(button));
 }
 
 } // namespace

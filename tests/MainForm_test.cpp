@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 LPWSTR WINAPI NoParameters()
@@ -174,21 +176,28 @@ TEST_F(MainFormTest, ExecuteWaitsASecondThenSwitchesOnAndStarts)
 {
     Create();
     ASSERT_FALSE(GetScreenSaverActive());
-    const ULONGLONG start = GetTickCount64();
+    // What holds while it waits: the milliseconds, the flag, the starts so far.
+    static std::vector<std::tuple<DWORD, bool, int>> waits;
+    waits.clear();
+    ExecuteDelay = [](DWORD ms) { waits.emplace_back(ms, GetScreenSaverActive(), executed); };
     FormMain->ppExecuteClick(nullptr);
-    EXPECT_GE(GetTickCount64() - start, 990u);
+    ExecuteDelay = Sleep;
+    EXPECT_EQ(waits, (std::vector<std::tuple<DWORD, bool, int>>{{1000, false, 0}}));
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_EQ(executed, 1);
 }
 
 TEST_F(MainFormTest, VersionWindowShowsCentredOnceAndKeepsItsPlace)
 {
+    const WorkAreaFn original = ScreenWorkArea;
     Create();
+    // A work area that is not the whole screen, as with a taskbar at the left and the top.
+    ScreenWorkArea = [] { return RECT{100, 40, 700, 440}; };
     FormMain->ppVersionClick(nullptr);
+    ScreenWorkArea = original;
     ASSERT_TRUE(IsWindowVisible(FormMain->Handle()));
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_NEAR(FormMain->Left() + FormMain->Width() / 2, (work.left + work.right) / 2, 2);
+    EXPECT_NEAR(FormMain->Left() + FormMain->Width() / 2, 400, 1);
+    EXPECT_NEAR(FormMain->Top() + FormMain->Height() / 2, 240, 1);
     RECT client;
     GetClientRect(FormMain->Handle(), &client);
     EXPECT_EQ(client.right, 274);
@@ -219,11 +228,40 @@ TEST_F(MainFormTest, CloseBoxHidesAndEveryOtherCloseEndsTheProgram)
     SendMessageW(FormMain->Handle(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindowVisible(FormMain->Handle()));
     EXPECT_FALSE(TakeQuitMessage());
+    // Hidden, it still answers the hit test there; the exit item must end the program all the same.
+    ASSERT_EQ(SendMessageW(FormMain->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)), HTCLOSE);
+    FormMain->ppExitClick(nullptr);
+    EXPECT_TRUE(TakeQuitMessage());
 
     // The same request with the pointer elsewhere ends the program.
     SetCursorPos(r.left + 30, r.top + 60);
     SendMessageW(FormMain->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(TakeQuitMessage());
+}
+
+TEST_F(MainFormTest, EveryShowingAfterATrayMenuFocusesTheCloseButtonForEnterAndEsc)
+{
+    Create();
+    ChooseNothing();
+    const HWND other =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    for (const WORD key : {VK_RETURN, VK_ESCAPE, VK_RETURN}) {
+        // Before each tray menu the hidden form is made foreground; then another window takes it.
+        SetForegroundWindow(FormMain->Handle());
+        PumpFor(20);
+        OpenMenu();
+        SetForegroundWindow(other);
+        PumpFor(20);
+        FormMain->ppVersionClick(nullptr);
+        PumpUntil([] { return GetFocus() == FormMain->ButtonClose->Handle(); }, 1000);
+        ASSERT_EQ(GetFocus(), FormMain->ButtonClose->Handle()) << key;
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+        PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+        PumpFor(30);
+        EXPECT_FALSE(IsWindowVisible(FormMain->Handle())) << key;
+    }
+    DestroyWindow(other);
+    EXPECT_FALSE(TakeQuitMessage());
 }
 
 TEST_F(MainFormTest, ScalingToTheScreensDpiKeepsEveryProportion)
@@ -244,31 +282,100 @@ TEST_F(MainFormTest, ScalingToTheScreensDpiKeepsEveryProportion)
     EXPECT_EQ(FormMain->PanelVersion->Height(), 242);
 }
 
-TEST(HelpFile, IsLullwickHlpBesideTheProgram)
+TEST(HelpFile, SitsBesideTheProgram)
 {
-    wchar_t program[MAX_PATH];
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring folder = program;
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    EXPECT_EQ(HelpFilePath(), folder + L"Lullwick.hlp");
+    const struct {
+        const wchar_t* program;
+        const wchar_t* help;
+    } cases[] = {
+        {L"C:\\Program Files\\Lullwick\\Lullwick.exe", L"C:\\Program Files\\Lullwick\\Lullwick.hlp"},
+        {L"\\\\server\\tools.v2\\Lullwick.exe", L"\\\\server\\tools.v2\\Lullwick.hlp"},
+        {L"Z:/home/user/Lullwick.exe", L"Z:/home/user/Lullwick.hlp"},
+        {L"Lullwick.exe", L"Lullwick.hlp"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FileBeside(c.program, L"Lullwick.hlp"), c.help) << c.program;
+    // This test program lives in the build tree's "tests" folder.
+    EXPECT_TRUE(HelpFilePath().ends_with(L"\\tests\\Lullwick.hlp")) << HelpFilePath();
 }
 
-TEST_F(MainFormTest, HelpOpensTheFileBesideTheProgram)
+// A folder of its own holding what the help item may find beside the program.
+class HelpFolder {
+public:
+    explicit HelpFolder(std::initializer_list<const wchar_t*> files)
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        path_ = std::wstring(temp) + L"lullwick-help-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        CreateDirectoryW(path_.c_str(), nullptr);
+        for (const wchar_t* f : files) {
+            files_.push_back(path_ + f);
+            CloseHandle(CreateFileW(files_.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        }
+    }
+    ~HelpFolder()
+    {
+        for (const auto& f : files_) DeleteFileW(f.c_str());
+        RemoveDirectoryW(path_.c_str());
+    }
+    std::wstring operator/(const wchar_t* name) const { return path_ + name; }
+
+private:
+    std::wstring path_;
+    std::vector<std::wstring> files_;
+};
+
+TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
 {
-    static std::wstring opened;
-    static UINT command = 0;
-    const HelpViewerFn original = HelpViewer;
-    HelpViewer = [](HWND, const wchar_t* file, UINT cmd, ULONG_PTR) -> BOOL {
-        opened = file;
-        command = cmd;
+    static std::vector<std::wstring> calls;
+    static INT_PTR shellResult = 42;
+    const HelpViewerFn originalViewer = HelpViewer;
+    const ShellOpenFn originalShell = ShellOpen;
+    HelpViewer = [](HWND, const wchar_t* file, UINT command, ULONG_PTR) -> BOOL {
+        calls.push_back(L"help " + std::wstring(file) + L" " + std::to_wstring(command));
         return TRUE;
     };
+    ShellOpen = [](HWND, const wchar_t* operation, const wchar_t* file, const wchar_t*, const wchar_t*,
+                    INT show) -> HINSTANCE {
+        calls.push_back(std::wstring(operation) + L" " + file + L" " + std::to_wstring(show));
+        return reinterpret_cast<HINSTANCE>(shellResult);
+    };
     Create();
-    Application->SetHelpFile(L"C:\\somewhere\\Lullwick.hlp");
-    FormMain->ppHelpClick(nullptr);
-    HelpViewer = original;
-    EXPECT_EQ(opened, L"C:\\somewhere\\Lullwick.hlp");
-    EXPECT_EQ(command, static_cast<UINT>(HELP_FINDER));
+    const std::wstring missing = text::ToWide("ヘルプが見つかりません。\r");
+    const std::wstring refused = text::ToWide("ヘルプを開けません。\r");
+    const struct {
+        std::initializer_list<const wchar_t*> files;
+        INT_PTR shellResult;
+        const wchar_t* call; // with the folder in front of the file
+        const std::wstring* box;
+    } cases[] = {
+        {{L"Lullwick.hlp", L"guide.html"}, 42, L"help %Lullwick.hlp 11", nullptr},
+        {{L"guide.html"}, 42, L"open %guide.html 1", nullptr},
+        {{L"guide.html"}, SE_ERR_NOASSOC, L"open %guide.html 1", &refused},
+        {{L"Lullwick.html", L"guide.txt"}, 42, nullptr, &missing},
+    };
+    for (const auto& c : cases) {
+        const HelpFolder folder(c.files);
+        calls.clear();
+        boxes_.Clear();
+        shellResult = c.shellResult;
+        Application->SetHelpFile(folder / L"Lullwick.hlp");
+        FormMain->ppHelpClick(nullptr);
+        std::vector<std::wstring> expected;
+        if (c.call) {
+            std::wstring call = c.call;
+            call.replace(call.find(L'%'), 1, folder / L"");
+            expected.push_back(call);
+        }
+        EXPECT_EQ(calls, expected);
+        ASSERT_EQ(boxes_.Boxes().size(), c.box ? 1u : 0u);
+        if (c.box) {
+            EXPECT_EQ(boxes_.Boxes()[0].text, *c.box + (folder / L"guide.html"));
+            EXPECT_EQ(boxes_.Boxes()[0].caption, L"Lullwick");
+            EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+        }
+    }
+    HelpViewer = originalViewer;
+    ShellOpen = originalShell;
 }
 
 TEST_F(MainFormTest, RefusedTrayIconShowsTheErrorAndExitWritesNothing)

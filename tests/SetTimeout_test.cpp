@@ -43,6 +43,11 @@ protected:
     void Open()
     {
         FormMain->ppTimeoutClick(nullptr);
+        // Without a window manager the focus follows the pointer, which an
+        // earlier test may have left anywhere: put it where the user's would be.
+        RECT r;
+        GetWindowRect(dialog_->Handle(), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         // Under a loaded display server the activation that follows can come late.
         PumpUntil([this] { return GetFocus() == edit_->Handle(); }, 1000);
         PumpFor(30);

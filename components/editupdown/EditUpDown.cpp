@@ -65,11 +65,11 @@ void TUpDownButton::CreateWnd()
     SendRange();
     Perform(UDM_SETPOS, 0, MAKELONG(static_cast<WORD>(FPosCopy), 0));
     // Holding an arrow keeps stepping by the first increment instead of speeding up.
-    // A control without a table of its own already steps by one: an empty entry
-    // set in its place would stop the arrows altogether.
-    UDACCEL accel{};
-    if (Perform(UDM_GETACCEL, 1, reinterpret_cast<LPARAM>(&accel)) >= 1)
-        Perform(UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+    // A control without a table of its own gets the step of one it uses then, not an
+    // empty entry that would stop the arrows altogether.
+    UDACCEL accel{0, 1};
+    Perform(UDM_GETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+    Perform(UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
 }
 
 void TUpDownButton::SendRange()
@@ -150,18 +150,17 @@ int TEditUpDown::RequiredHeight()
 void TEditUpDown::WndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case WM_SIZE: {
+    case WM_SIZE:
         TCustomEdit::WndProc(m);
-        if (const int required = RequiredHeight(); required > Height()) {
-            SetHeight(required);
-            return;
-        }
-        const int bw = FSpinButton->Width();
-        if (FCtl3D) FSpinButton->SetBounds(Width() - bw - 5, 0, bw, Height() - 5);
-        else FSpinButton->SetBounds(Width() - bw, 1, bw, Height() - 3);
-        AdjustTextRect();
+        PlaceSpinButton();
         return;
-    }
+    case WM_PAINT:
+        // The platform edit paints over its child (when the focus leaves, for one):
+        // the buttons are drawn again after it.
+        TCustomEdit::WndProc(m);
+        if (FSpinButton->HandleAllocated())
+            RedrawWindow(FSpinButton->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return;
     case WM_VSCROLL:
         FLastValue = FSpinButton->GetControlPos();
         SetText(text::IntToStr(FLastValue));
@@ -169,6 +168,28 @@ void TEditUpDown::WndProc(TMessage& m)
     default:
         TCustomEdit::WndProc(m);
     }
+}
+
+void TEditUpDown::PlaceSpinButton()
+{
+    if (const int required = RequiredHeight(); required > Height()) {
+        SetHeight(required); // its size message places the buttons
+        return;
+    }
+    const int bw = FSpinButton->Width();
+    if (FCtl3D) FSpinButton->SetBounds(Width() - bw - 5, 0, bw, Height() - 5);
+    else FSpinButton->SetBounds(Width() - bw, 1, bw, Height() - 3);
+    if (HandleAllocated()) AdjustTextRect();
+}
+
+void TEditUpDown::ScaleBy(int m, int d)
+{
+    const int buttonWidth = MulDiv(FSpinButton->Width(), m, d);
+    TCustomEdit::ScaleBy(m, d);
+    // The buttons' place follows from the edit's new size; scaling it as well would
+    // move them a second time, out of the edit.
+    FSpinButton->SetWidth(buttonWidth);
+    PlaceSpinButton();
 }
 
 void TEditUpDown::SetTextLimit()

@@ -55,6 +55,7 @@ public:
 
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
     void Loaded() override;
+    void ScaleBy(int m, int d) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -66,6 +67,7 @@ protected:
 
 private:
     void AdjustTextRect();
+    void PlaceSpinButton();
     void SetTextLimit();
     void Step(int delta);
     bool InRange(long long value) const { return FLowerBound <= value && value <= FUpperBound; }

@@ -69,6 +69,23 @@ def set_saver(active, seconds=None):
     probe(*args)
 
 
+def set_pixels_per_inch(ppi=None):
+    """Sets the display's pixels per inch for the next programs (None: back to
+    the default, 96). Wine reads it when its server starts, so the server is
+    left to end (it does once no program of the prefix runs)."""
+    key = r'HKCU\Control Panel\Desktop'
+    if ppi:
+        wine('reg', 'add', key, '/v', 'LogPixels', '/t', 'REG_DWORD', '/d', str(ppi), '/f')
+    else:
+        wine('reg', 'delete', key, '/v', 'LogPixels', '/f')
+    subprocess.run(['wineserver', '-w'], env=dict(os.environ, WINEPREFIX=str(BUILD / 'wineprefix')), timeout=60)
+
+
+def client(cls):
+    """(x, y, width, height) on the screen of the client area of the program's window of that class."""
+    return tuple(map(int, probe('client', cls)['client'].split()))
+
+
 def display():
     return ':' + (BUILD / 'xvfb.display').read_text().strip()
 

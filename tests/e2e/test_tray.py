@@ -3,11 +3,13 @@ version window and the wait-time dialog, driven with xdotool."""
 import time
 import unittest
 
-from harness import (close_main, LullwickTest, focus_form, menu_closed, open_menu, probe, registry_flag, saver, screenshot, set_saver, tray_icon,
-                     wait_for, window, xdotool)
+import os
+from harness import (BUILD, client, close_main, LullwickTest, focus_form, menu_closed, open_menu, PROBE, probe,
+                     registry_flag, saver, screenshot, set_pixels_per_inch, set_saver, tray_icon, wait_for, window,
+                     wine, xdotool)
 
 # Keyboard steps from an unselected menu to each item (separators are skipped).
-STATUS, TIMEOUT, EXECUTE, VERSION = 1, 2, 3, 4
+STATUS, TIMEOUT, EXECUTE, VERSION, HELP = 1, 2, 3, 4, 5
 
 
 def choose(downs):
@@ -158,6 +160,69 @@ class Tray(LullwickTest):
         self.assertEqual(probe('count-boxes')['boxes'], '0')
         close_main()
         run.wait_exit()
+
+    def test_enter_hides_the_version_window_shown_after_a_menu(self):
+        self.resident(True)
+        open_menu()
+        xdotool('key', 'Escape')
+        menu_closed()
+        x, y = tray_icon()
+        xdotool('mousemove', x, y, 'click', 1)
+        focus_form('TFormMain')
+        wait_for(lambda: '閉じる' in probe('focus', 'TFormMain')['focus'], 10, 'the focus on 閉じる')
+        xdotool('key', 'Return')
+        wait_for(lambda: not window('TFormMain')[0], 10, 'Enter to hide the version window')
+
+    def test_help_opens_the_guide_beside_the_program(self):
+        # The test prefix has no program for web pages: the probe stands in and notes what it was given.
+        opened = BUILD / 'tests' / 'opened.txt'
+        opened.unlink(missing_ok=True)
+        classes = 'HKCR'
+        probe_path = 'Z:' + PROBE.replace('/', '\\')
+        wine('reg', 'add', classes + r'\.html', '/ve', '/d', 'Lullwick.TestPage', '/f')
+        wine('reg', 'add', classes + r'\Lullwick.TestPage\shell\open\command', '/ve', '/d',
+             f'"{probe_path}" record-open "%1"', '/f')
+        try:
+            run = self.resident(True)
+            open_menu()
+            choose(HELP)
+            wait_for(opened.exists, 20, 'the guide to be opened')
+            self.assertEqual(opened.read_text(encoding='utf-8').strip().lower(),
+                             ('Z:' + str(BUILD / 'guide.html').replace('/', '\\')).lower())
+            time.sleep(0.5)
+            self.assertEqual(probe('count-boxes')['boxes'], '0')
+            self.assertTrue(run.running())
+        finally:
+            wine('reg', 'delete', classes + r'\.html', '/f')
+            wine('reg', 'delete', classes + r'\Lullwick.TestPage', '/f')
+
+
+class HighDpi(LullwickTest):
+    """The wait-time dialog at 144 pixels per inch."""
+
+    @classmethod
+    def setUpClass(cls):
+        set_pixels_per_inch(144)
+
+    @classmethod
+    def tearDownClass(cls):
+        set_pixels_per_inch(None)
+
+    def test_spin_buttons_lie_inside_the_edit(self):
+        self.resident(True, 600)
+        open_menu()
+        choose(TIMEOUT)
+        area = focus_form('TFormSetTimeout')
+        self.assertGreater(area[2], 300, 'the dialog is scaled')
+        ex, ey, ew, eh = client('TEditUpDown')
+        _, bx, by, bw, bh = window('TUpDownButton')
+        self.assertGreaterEqual(bw, 20)
+        self.assertTrue(ex <= bx and bx + bw <= ex + ew and ey <= by and by + bh <= ey + eh,
+                        f'buttons {bx},{by} {bw}x{bh} outside the edit {ex},{ey} {ew}x{eh}')
+        time.sleep(0.3)
+        screenshot('wait-time-dialog-144.png', area)
+        xdotool('key', 'Escape', 'Escape')
+        wait_for(lambda: not window('TFormSetTimeout')[0], 10, 'the dialog to close')
 
 
 if __name__ == '__main__':

@@ -187,6 +187,32 @@ void PrintWindowState(HWND h)
         std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
 }
 
+// The client area in screen coordinates, where a child control must lie.
+void PrintClientArea(HWND h)
+{
+    if (!h) {
+        Print(L"client=none");
+        return;
+    }
+    RECT r;
+    GetClientRect(h, &r);
+    MapWindowPoints(h, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+    Print(L"client=" + std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+        std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+}
+
+// The control that has the keyboard focus in that window's thread.
+void PrintFocus(HWND h)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!h || !GetGUIThreadInfo(GetWindowThreadProcessId(h, nullptr), &info) || !info.hwndFocus) {
+        Print(L"focus=none");
+        return;
+    }
+    Print(L"focus=" + ClassOf(info.hwndFocus) + L" " + TextOf(info.hwndFocus));
+}
+
 // The screen-saver flag is the display's once a window exists, as in the program.
 void PrintSaver()
 {
@@ -382,9 +408,9 @@ void SetClipboardText(const std::wstring& text)
 int Usage()
 {
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
-          L" window CLASS | wait-window CLASS ms | count-windows CLASS | close-main | run CMDLINE | menu |"
-          L" broadcast-taskbar | soak MESSAGES MENUS [CLASS] | run-special PROGRAM KIND | clipboard TEXT |"
-          L" latency-menu N | latency-click N | close-class NAME");
+          L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main |"
+          L" run CMDLINE | menu | broadcast-taskbar | soak MESSAGES MENUS [CLASS] | run-special PROGRAM KIND |"
+          L" clipboard TEXT | latency-menu N | latency-click N | close-class NAME | record-open FILE");
     return 2;
 }
 
@@ -433,6 +459,10 @@ int wmain(int argc, wchar_t** argv)
         Print(L"pressed=" + std::to_wstring(boxes.size()));
     } else if (command == L"window" && argc >= 3) {
         PrintWindowState(FindWindowOfClass(argv[2]));
+    } else if (command == L"client" && argc >= 3) {
+        PrintClientArea(FindWindowOfClass(argv[2]));
+    } else if (command == L"focus" && argc >= 3) {
+        PrintFocus(FindWindowOfClass(argv[2]));
     } else if (command == L"wait-window" && argc >= 4) {
         const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argv[3]));
         HWND h = nullptr;
@@ -474,6 +504,19 @@ int wmain(int argc, wchar_t** argv)
         HWND h = FindWindowW(argv[2], nullptr);
         if (h) PostMessageW(h, WM_CLOSE, 0, 0);
         Print(L"closed=" + std::to_wstring(h != nullptr));
+    } else if (command == L"record-open" && argc >= 3) {
+        // Stands in for the program the shell opens a page with: notes the file in opened.txt beside the probe.
+        wchar_t self[MAX_PATH];
+        const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring note(self, n);
+        note.replace(note.find_last_of(L'\\') + 1, std::wstring::npos, L"opened.txt");
+        HANDLE file = CreateFileW(note.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+        SetStdHandle(STD_OUTPUT_HANDLE, file);
+        Print(argv[2]);
+        SetStdHandle(STD_OUTPUT_HANDLE, out);
+        CloseHandle(file);
     } else if (command == L"clipboard" && argc >= 3) {
         SetClipboardText(argv[2]);
     } else if (command == L"broadcast-taskbar") {
