@@ -10,7 +10,7 @@ namespace {
 // A sentence naming a state, a blank line and the wait time.
 std::string StateMessage(const char* head, bool active, const char* tail, int minutes)
 {
-    return text::FromUtf8(std::string(head) + (active ? "有効" : "無効") + tail + "\r\r（待ち時間は " +
+    return text::FromUtf8(std::string(head) + StateWord(active) + tail + "\r\r（待ち時間は " +
         std::to_string(minutes) + "分に設定されています）");
 }
 
@@ -63,6 +63,8 @@ std::vector<std::wstring> SplitParameters(std::wstring_view line)
     for (std::wstring param = next(p); !param.empty(); param = next(p)) params.push_back(std::move(param));
     return params;
 }
+
+const char* StateWord(bool active) { return active ? "有効" : "無効"; }
 
 std::string StatusMessage(bool active, int minutes)
 {

@@ -12,6 +12,10 @@
 // are ordinary characters.  An empty parameter ends the list.
 std::vector<std::wstring> SplitParameters(std::wstring_view commandLine);
 
+// The state in a word, as the messages and the tray menu name it; UTF-8, as
+// written, for a text that is converted once it is complete.
+const char* StateWord(bool active);
+
 // The messages are code page 932 bytes.
 // The option list shown by "/?" and after both errors (569 bytes).
 std::string OptionList();

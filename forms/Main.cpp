@@ -22,7 +22,7 @@ namespace {
 // The head, the screen saver's state in a word and "＞", in code page 932.
 std::string StateText(const char* head)
 {
-    return text::FromUtf8(std::string(head) + (GetScreenSaverActive() ? "有効" : "無効") + "＞");
+    return text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + "＞");
 }
 
 bool FileExists(const std::wstring& path)
