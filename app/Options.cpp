@@ -10,8 +10,8 @@ namespace {
 // A sentence naming a state, a blank line and the wait time.
 std::string StateMessage(const char* head, bool active, const char* tail, int minutes)
 {
-    return text::FromUtf8(std::string(head) + StateWord(active) + tail + "\r\r（待ち時間は " +
-        std::to_string(minutes) + "分に設定されています）");
+    return text::FromUtf8(std::string(head) + StateWord(active) + tail + "\r\r（待ち時間は " + std::to_string(minutes) +
+        "分に設定されています）");
 }
 
 constexpr char Hyphens[] = "\r\r---------------------------------------------------\r\r";
