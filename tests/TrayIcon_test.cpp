@@ -337,8 +337,8 @@ TEST_F(TrayIconTest, RefusedAddWhileLoadingCanBeRetried)
 {
     auto* form = new TIconForm(Application);
     shell_.refuse = true;
-    EXPECT_THROW(form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Visible = True\n end\nend\n"),
-        ENotifyIconError);
+    EXPECT_THROW(
+        form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Visible = True\n end\nend\n"), ENotifyIconError);
     shell_.refuse = false;
     form->Tray->SetVisible(false);
     form->Tray->SetVisible(true);
