@@ -246,11 +246,12 @@ TEST_F(TrayIconTest, IconsOfOtherOwnersOutliveTheFirstOwner)
     int moves = 0;
     kept->OnMouseMove = [&moves](TComponent*, TShiftState, int, int) { ++moves; };
     const UINT id = static_cast<UINT>(kept->TrayId());
+    const HWND reportsTo = shell_.Last().data.hWnd;
     Free(first);
     ASSERT_TRUE(kept->Registered());
     EXPECT_EQ(shell_.Count(NIM_DELETE, id), 0);
     ASSERT_NE(CallbackWindow, nullptr);
-    Post(kept, WM_MOUSEMOVE);
+    PostMessageW(reportsTo, WM_TRAYNOTIFY, id, WM_MOUSEMOVE); // as the shell does
     PumpFor(50);
     EXPECT_EQ(moves, 1);
     kept->SetVisible(false);

@@ -72,8 +72,12 @@ void TSingleClick::Execute()
 
 // ---- TCallbackWindow
 
-TCallbackWindow::TCallbackWindow(TComponent* owner) : TWinControl(owner)
+TCallbackWindow::TCallbackWindow(TWinControl* parent) : TWinControl(nullptr)
 {
+    if (parent) {
+        SetParent(parent);
+        FreeNotification(parent);
+    }
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     // The shell announces a new taskbar to top-level windows only.
     taskbarHook_ = Application->HookMainWindow([this](UINT msg, WPARAM, LPARAM) {
@@ -96,10 +100,22 @@ TCallbackWindow::~TCallbackWindow()
 void TCallbackWindow::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    // Not a child of a form, whose window may go while other forms' icons
-    // still report here; hidden, and owned by the application window.
-    params.Style = WS_POPUP;
-    params.WndParent = Application ? Application->Handle() : nullptr;
+    if (!Parent()) {
+        params.Style = WS_POPUP;
+        params.WndParent = HWND_MESSAGE;
+    }
+}
+
+void TCallbackWindow::Notification(TComponent* removed)
+{
+    TWinControl::Notification(removed);
+    // Told while the parent's window still exists: this window leaves it
+    // before it is destroyed, so the icons of other owners keep reporting here
+    // and the removals of the parent's own icons reach a live window.
+    if (removed == Parent()) {
+        if (HandleAllocated()) ::SetParent(Handle(), HWND_MESSAGE);
+        SetParent(nullptr);
+    }
 }
 
 void TCallbackWindow::IconDestroyed(TTrayIcon* icon)
@@ -220,7 +236,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
     if (!Designing()) {
         icon_.OnChange = [this] { RefreshTray(); };
         if (!CallbackWindow) {
-            sharedWindow.reset(new TCallbackWindow(nullptr));
+            sharedWindow.reset(new TCallbackWindow(dynamic_cast<TWinControl*>(owner)));
             CallbackWindow = sharedWindow.get();
         }
         NOTIFYICONDATAW data{};

@@ -45,16 +45,18 @@ private:
 };
 
 // The hidden window that the shell reports mouse activity to, shared by all
-// icons. It lives from the first icon to the last, whichever forms own them.
+// icons. It lives from the first icon to the last, whichever forms own them:
+// a child of the first icon's form until that form goes.
 class TCallbackWindow : public TWinControl {
 public:
     static constexpr const char* ClassName = "TCallbackWindow";
-    explicit TCallbackWindow(TComponent* owner);
+    explicit TCallbackWindow(TWinControl* parent);
     ~TCallbackWindow() override;
 
     TTrayIcon* CurrentIcon = nullptr;
     void SingleClickDone(TThread* sender);
     void IconDestroyed(TTrayIcon* icon);
+    void Notification(TComponent* removed) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
