@@ -10,7 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -28,6 +32,7 @@ public:
     {
         active = this;
         ShellNotifyIcon = [](DWORD message, NOTIFYICONDATAW* data) -> BOOL {
+            if (active->during) active->during(message);
             const bool refused = active->refuse || (message == NIM_ADD && data->uID == active->refuseAddOf);
             const BOOL accepted = !refused && Shell_NotifyIconW(message, data);
             active->calls.push_back({message, *data, accepted != FALSE, IsWindow(data->hWnd) != FALSE});
@@ -49,6 +54,7 @@ public:
     std::vector<ShellCall> calls;
     bool refuse = false;
     UINT refuseAddOf = 0; // an icon whose adds are refused
+    std::function<void(DWORD message)> during; // what the shell does while it handles a request
     static inline ShellWatch* active = nullptr;
 };
 
@@ -236,6 +242,21 @@ TEST_F(TrayIconTest, IconLeavesTheTrayWhileItsWindowStillExists)
     ASSERT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(shell_.Last().data.uID, id);
     EXPECT_TRUE(shell_.Last().windowAlive);
+}
+
+TEST_F(TrayIconTest, TaskbarCreatedWhileTheRemovalIsSentLeavesTheIconOut)
+{
+    // Wine's tray announces itself anew when its last icon goes.
+    const UINT id = static_cast<UINT>(NewVisibleIcon()->TrayId());
+    MessageBoxRecorder boxes;
+    shell_.during = [announced = false](DWORD message) mutable {
+        if (message == NIM_DELETE && !std::exchange(announced, true))
+            SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    };
+    Free(std::exchange(form_, new TForm(Application)));
+    shell_.during = nullptr;
+    EXPECT_EQ(shell_.Count(NIM_ADD, id), 1);
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(TrayIconTest, IconsOfOtherOwnersOutliveTheFirstOwner)

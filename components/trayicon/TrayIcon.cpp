@@ -250,8 +250,10 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
 
 TTrayIcon::~TTrayIcon()
 {
-    if (!Designing() && registered_) NotifyShell(ShellAction::Delete);
+    // Out of the list first: what this thread handles while the shell takes the
+    // removal (a new taskbar, a tray message) must not reach a dying icon.
     std::erase_if(TrayIconList, [this](const TTrayIconEntry& e) { return e.icon == this; });
+    if (!Designing() && registered_) NotifyShell(ShellAction::Delete);
     if (CallbackWindow) CallbackWindow->IconDestroyed(this);
     if (std::none_of(TrayIconList.begin(), TrayIconList.end(),
             [](const TTrayIconEntry& e) { return e.icon->notifyData_.has_value(); }))
