@@ -117,10 +117,13 @@ bool TApplication::ProcessMessage(MSG& msg)
     return true;
 }
 
-void TApplication::ProcessMessages()
+bool TApplication::ProcessMessages()
 {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ProcessMessage(msg);
+    bool running = true;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!ProcessMessage(msg)) running = false;
+    return running;
 }
 
 void TApplication::Terminate()

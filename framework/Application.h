@@ -38,8 +38,9 @@ public:
     // How often Terminate was called: a menu tells from it whether the end was
     // asked for while it was open.
     unsigned QuitRequests() const { return quitRequests_; }
-    // Handles every message already waiting, then returns.
-    void ProcessMessages();
+    // Handles every message already waiting, then returns; false when it met
+    // the quit message, so the caller can stop short.
+    bool ProcessMessages();
     // Reports the exception being handled in an error box titled with Title.
     void HandleException();
     // Destroys the forms (their OnDestroy runs), as at the end of the process.
@@ -69,6 +70,8 @@ public:
     // Threads hand their completion to the user-interface thread through here.
     void ThreadStarted(TThread* thread);
     void PostThreadDone(TThread* thread);
+    // Threads started and not yet done.
+    std::size_t ThreadCount() const { return threads_.size(); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -3,13 +3,25 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 
+namespace {
+
+HANDLE CreateRunningThread(LPTHREAD_START_ROUTINE entry, void* parameter)
+{
+    return CreateThread(nullptr, 0, entry, parameter, 0, nullptr);
+}
+
+} // namespace
+
+CreateThreadFn CreatePlatformThread = CreateRunningThread;
+
 TThread::TThread() : terminate_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) { }
 
 void TThread::Start()
 {
+    thread_.reset(CreatePlatformThread(&Entry, this));
+    if (!thread_) throw Exception(ThreadStartErrorText);
+    // Its completion is handled on this thread, so it cannot come before this.
     Application->ThreadStarted(this);
-    thread_.reset(CreateThread(nullptr, 0, &Entry, this, 0, nullptr));
-    if (!thread_) throw Exception("thread could not be started");
 }
 
 DWORD WINAPI TThread::Entry(void* self)

@@ -33,3 +33,9 @@ private:
     UniqueKernelHandle terminate_;
     UniqueKernelHandle thread_;
 };
+
+inline constexpr char ThreadStartErrorText[] = "スレッドを開始できません。";
+
+// Starts a platform thread running `entry`; tests replace it to make the start fail.
+using CreateThreadFn = HANDLE (*)(LPTHREAD_START_ROUTINE entry, void* parameter);
+extern CreateThreadFn CreatePlatformThread;

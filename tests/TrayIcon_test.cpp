@@ -10,13 +10,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
 struct ShellCall {
     DWORD message;
     NOTIFYICONDATAW data;
+    bool accepted;
+    bool windowAlive; // the window the shell is to report to
 };
 
 // Watches every shell request; passes it to the real shell unless told to refuse.
@@ -26,9 +32,11 @@ public:
     {
         active = this;
         ShellNotifyIcon = [](DWORD message, NOTIFYICONDATAW* data) -> BOOL {
-            active->calls.push_back({message, *data});
-            if (active->refuse) return FALSE;
-            return Shell_NotifyIconW(message, data);
+            if (active->during) active->during(message);
+            const bool refused = active->refuse || (message == NIM_ADD && data->uID == active->refuseAddOf);
+            const BOOL accepted = !refused && Shell_NotifyIconW(message, data);
+            active->calls.push_back({message, *data, accepted != FALSE, IsWindow(data->hWnd) != FALSE});
+            return accepted;
         };
     }
     ~ShellWatch()
@@ -36,16 +44,17 @@ public:
         ShellNotifyIcon = [](DWORD message, NOTIFYICONDATAW* data) { return Shell_NotifyIconW(message, data); };
         active = nullptr;
     }
-    int Count(DWORD message) const
+    int Count(DWORD message, UINT id = 0) const
     {
-        int n = 0;
-        for (const auto& c : calls) n += c.message == message;
-        return n;
+        return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+            [=](const ShellCall& c) { return c.message == message && (id == 0 || c.data.uID == id); }));
     }
     const ShellCall& Last() const { return calls.back(); }
 
     std::vector<ShellCall> calls;
     bool refuse = false;
+    UINT refuseAddOf = 0; // an icon whose adds are refused
+    std::function<void(DWORD message)> during; // what the shell does while it handles a request
     static inline ShellWatch* active = nullptr;
 };
 
@@ -58,10 +67,10 @@ protected:
         TrackMenu = original_;
     }
 
-    TTrayIcon* NewIcon() { return new TTrayIcon(form_); }
-    TTrayIcon* NewVisibleIcon()
+    TTrayIcon* NewIcon(TComponent* owner = nullptr) { return new TTrayIcon(owner ? owner : form_); }
+    TTrayIcon* NewVisibleIcon(TComponent* owner = nullptr)
     {
-        TTrayIcon* icon = NewIcon();
+        TTrayIcon* icon = NewIcon(owner);
         // Wine's tray answers within a time limit; a loaded machine can miss it.
         for (int attempt = 0;; ++attempt) {
             try {
@@ -226,6 +235,52 @@ TEST_F(TrayIconTest, RefusedModifyRaisesButKeepsTheNewTip)
     shell_.refuse = false;
 }
 
+TEST_F(TrayIconTest, IconLeavesTheTrayWhileItsWindowStillExists)
+{
+    const UINT id = static_cast<UINT>(NewVisibleIcon()->TrayId());
+    Free(std::exchange(form_, new TForm(Application)));
+    ASSERT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(shell_.Last().data.uID, id);
+    EXPECT_TRUE(shell_.Last().windowAlive);
+}
+
+TEST_F(TrayIconTest, TaskbarCreatedWhileTheRemovalIsSentLeavesTheIconOut)
+{
+    // Wine's tray announces itself anew when its last icon goes.
+    const UINT id = static_cast<UINT>(NewVisibleIcon()->TrayId());
+    MessageBoxRecorder boxes;
+    shell_.during = [announced = false](DWORD message) mutable {
+        if (message == NIM_DELETE && !std::exchange(announced, true))
+            SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    };
+    Free(std::exchange(form_, new TForm(Application)));
+    shell_.during = nullptr;
+    EXPECT_EQ(shell_.Count(NIM_ADD, id), 1);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(TrayIconTest, IconsOfOtherOwnersOutliveTheFirstOwner)
+{
+    auto* first = new TForm(Application);
+    NewVisibleIcon(first);
+    TTrayIcon* kept = NewVisibleIcon();
+    int moves = 0;
+    kept->OnMouseMove = [&moves](TComponent*, TShiftState, int, int) { ++moves; };
+    const UINT id = static_cast<UINT>(kept->TrayId());
+    const HWND reportsTo = shell_.Last().data.hWnd;
+    Free(first);
+    ASSERT_TRUE(kept->Registered());
+    EXPECT_EQ(shell_.Count(NIM_DELETE, id), 0);
+    ASSERT_NE(CallbackWindow, nullptr);
+    PostMessageW(reportsTo, WM_TRAYNOTIFY, id, WM_MOUSEMOVE); // as the shell does
+    PumpFor(50);
+    EXPECT_EQ(moves, 1);
+    kept->SetVisible(false);
+    kept->SetVisible(true);
+    EXPECT_TRUE(kept->Registered());
+    EXPECT_EQ(shell_.Last().data.hWnd, CallbackWindow->Handle());
+}
+
 TEST_F(TrayIconTest, DestroyedMenuIsForgottenByBothReferences)
 {
     auto* menu = new TPopupMenu(nullptr);
@@ -299,14 +354,40 @@ TEST_F(TrayIconTest, ReadFromADescriptionTheTipStartsEmpty)
     EXPECT_EQ(NewIcon()->TipHelp(), "TipHelp"); // made by code
 }
 
+TEST_F(TrayIconTest, RefusedAddWhileLoadingCanBeRetried)
+{
+    auto* form = new TIconForm(Application);
+    shell_.refuse = true;
+    EXPECT_THROW(
+        form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Visible = True\n end\nend\n"), ENotifyIconError);
+    shell_.refuse = false;
+    form->Tray->SetVisible(false);
+    form->Tray->SetVisible(true);
+    EXPECT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_TRUE(form->Tray->Registered());
+    Free(form);
+}
+
 TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
 {
-    TTrayIcon* icon = NewVisibleIcon();
+    // The shell still holds the icons here, so each add is taken only after a delete.
+    const std::vector<TTrayIcon*> icons{NewVisibleIcon(), NewVisibleIcon(), NewVisibleIcon()};
     NewIcon(); // hidden: stays out
+    TTrayIcon* refused = icons[1];
+    shell_.refuseAddOf = static_cast<UINT>(refused->TrayId());
+    shell_.calls.clear();
+    MessageBoxRecorder boxes;
     SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_EQ(shell_.Count(NIM_ADD), 2);
-    EXPECT_EQ(shell_.Last().data.uID, static_cast<UINT>(icon->TrayId()));
-    EXPECT_TRUE(icon->Registered());
+    EXPECT_EQ(shell_.Count(NIM_ADD), 3);
+    for (TTrayIcon* icon : icons) {
+        const bool taken = std::any_of(shell_.calls.begin(), shell_.calls.end(), [icon](const ShellCall& c) {
+            return c.message == NIM_ADD && c.data.uID == static_cast<UINT>(icon->TrayId()) && c.accepted;
+        });
+        EXPECT_EQ(taken, icon != refused) << icon->TrayId();
+        EXPECT_EQ(icon->Registered(), icon != refused) << icon->TrayId();
+    }
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"タスクトレイにアイコンを登録できません。");
 }
 
 TEST_F(TrayIconTest, ClickWaitIsTimedFromTheReleaseNotFromTheThreadStart)
@@ -327,10 +408,9 @@ TEST_F(TrayIconTest, ClickWaitIsTimedFromTheReleaseNotFromTheThreadStart)
 // ---- tray messages
 
 struct Seen {
-    int clicks = 0, doubles = 0, downs = 0, ups = 0, moves = 0;
+    int clicks = 0, doubles = 0, downs = 0, ups = 0;
     TMouseButton button{};
     TShiftState shift = 99;
-    int x = 0, y = 0;
     ULONGLONG clickAt = 0;
 };
 
@@ -392,6 +472,31 @@ TEST_F(TrayMessages, SecondPressHeldPastTheWaitGivesTwoClicks)
     Post(icon_, WM_LBUTTONUP);
     Pump(ClickWait() + 300);
     EXPECT_EQ(seen_.clicks, 2);
+}
+
+TEST_F(TrayMessages, PendingClickStaysWithItsIcon)
+{
+    TTrayIcon* other = NewIcon();
+    ASSERT_NO_FATAL_FAILURE(StartClick());
+    Post(other, WM_MOUSEMOVE);
+    EXPECT_TRUE(PumpUntil([this] { return seen_.clicks == 1; }, ClickWait() + 1000));
+    EXPECT_FALSE(icon_->ClickPending);
+}
+
+TEST_F(TrayMessages, RefusedThreadStartIsReportedAndTheNextClickCounts)
+{
+    MessageBoxRecorder boxes;
+    const size_t threads = Application->ThreadCount();
+    const CreateThreadFn original = CreatePlatformThread;
+    CreatePlatformThread = [](LPTHREAD_START_ROUTINE, void*) -> HANDLE { return nullptr; };
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_LBUTTONUP);
+    CreatePlatformThread = original;
+    EXPECT_EQ(Application->ThreadCount(), threads);
+    EXPECT_FALSE(icon_->ClickPending);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"スレッドを開始できません。");
+    Post(icon_, WM_LBUTTONUP);
+    EXPECT_TRUE(PumpUntil([this] { return seen_.clicks == 1; }, ClickWait() + 1000));
 }
 
 TEST_F(TrayMessages, DisablingWhileAClickIsPendingCancelsIt)
@@ -490,6 +595,37 @@ TEST_F(TrayMessages, BeforeAMenuOfAFormWaitingMessagesAreHandled)
     Application->UnhookMainWindow(hook);
 }
 
+TEST_F(TrayMessages, WaitingQuitEndsTheProgramWithoutTheMenu)
+{
+    static int tracked = 0;
+    tracked = 0;
+    TrackMenu = [](HMENU, int, int, HWND) -> UINT { return ++tracked, 0; };
+    icon_->SetRBPopupMenu(new TPopupMenu(form_));
+    PostQuitMessage(0);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_RBUTTONDOWN);
+    EXPECT_EQ(tracked, 0);
+    EXPECT_FALSE(TakeQuitMessage()) << "the quit was not seen";
+}
+
+TEST_F(TrayMessages, MenuFreedWhileWaitingMessagesAreHandledIsNotShown)
+{
+    static int tracked = 0;
+    tracked = 0;
+    TrackMenu = [](HMENU, int, int, HWND) -> UINT { return ++tracked, 0; };
+    auto* menu = new TPopupMenu(form_);
+    icon_->SetRBPopupMenu(menu);
+    const UINT marker = WM_APP + 8;
+    const int hook = Application->HookMainWindow([&menu, marker](UINT msg, WPARAM, LPARAM) {
+        if (msg == marker) Free(std::exchange(menu, nullptr));
+        return msg == marker;
+    });
+    PostMessageW(Application->Handle(), marker, 0, 0);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_RBUTTONDOWN);
+    Application->UnhookMainWindow(hook);
+    EXPECT_EQ(menu, nullptr);
+    EXPECT_EQ(tracked, 0);
+}
+
 TEST_F(TrayMessages, ChosenMenuItemRaisesItsClick)
 {
     auto* menu = new TPopupMenu(form_);
@@ -509,39 +645,64 @@ TEST_F(TrayMessages, ChosenMenuItemRaisesItsClick)
     EXPECT_EQ(chosen, 1);
 }
 
-TEST_F(TrayMessages, MouseMoveReportsThePointerAndNoShift)
+TEST_F(TrayMessages, EachMouseMessageRaisesItsEventWithButtonShiftAndPointer)
 {
-    icon_->OnMouseMove = [this](TComponent*, TShiftState s, int x, int y) {
-        ++seen_.moves;
-        seen_.shift = s;
-        seen_.x = x;
-        seen_.y = y;
+    struct Event {
+        std::string kind;
+        TMouseButton button = TMouseButton::mbLeft;
+        TShiftState shift = 0;
+        int x = 0, y = 0;
+        bool operator==(const Event&) const = default;
     };
+    std::vector<Event> events;
+    auto record = [&events](std::string kind) {
+        return [&events, kind](TComponent*, TMouseButton b, TShiftState s, int x, int y) {
+            events.push_back({kind, b, s, x, y});
+        };
+    };
+    icon_->OnMouseDown = record("down");
+    icon_->OnMouseUp = record("up");
+    icon_->OnMouseMove = [&events](TComponent*, TShiftState s, int x, int y) {
+        events.push_back({"move", TMouseButton::mbLeft, s, x, y});
+    };
+    icon_->OnDblClick = [&events](TComponent*) { events.push_back({"double"}); };
     SetCursorPos(123, 77);
-    POINT cursor;
-    GetCursorPos(&cursor);
-    Post(icon_, WM_MOUSEMOVE);
-    Pump(50);
-    EXPECT_EQ(seen_.moves, 1);
-    EXPECT_EQ(seen_.shift, 0u);
-    EXPECT_EQ(seen_.x, cursor.x);
-    EXPECT_EQ(seen_.y, cursor.y);
+    POINT p;
+    GetCursorPos(&p);
+    using enum TMouseButton;
+    const struct {
+        UINT message;
+        std::vector<Event> expected;
+    } table[] = {
+        {WM_MOUSEMOVE, {{"move", mbLeft, 0, p.x, p.y}}},
+        {WM_LBUTTONDOWN, {{"down", mbLeft, ssLeft, p.x, p.y}}},
+        {WM_LBUTTONUP, {{"up", mbLeft, ssLeft, p.x, p.y}}},
+        {WM_LBUTTONDBLCLK, {{"double"}}},
+        {WM_RBUTTONDOWN, {{"down", mbRight, ssRight, p.x, p.y}}},
+        {WM_RBUTTONUP, {{"up", mbRight, ssRight, p.x, p.y}}},
+        {WM_RBUTTONDBLCLK, {}},
+        {WM_MBUTTONDOWN, {{"down", mbMiddle, ssMiddle, p.x, p.y}}},
+        {WM_MBUTTONUP, {{"up", mbMiddle, ssMiddle, p.x, p.y}}},
+        {WM_MBUTTONDBLCLK, {}},
+        {0x20A, {}},
+    };
+    for (const auto& row : table) {
+        events.clear();
+        SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), row.message);
+        EXPECT_TRUE(events == row.expected) << "message 0x" << std::hex << row.message;
+    }
+    EXPECT_EQ(seen_.clicks, 0);
 }
 
-TEST_F(TrayMessages, UnknownIdentifierAndOtherButtonsDoNothing)
+TEST_F(TrayMessages, UnknownIdentifierDoesNothing)
 {
-    icon_->OnMouseDown = [this](TComponent*, TMouseButton, TShiftState, int, int) { ++seen_.downs; };
-    CallbackWindow->CurrentIcon = nullptr;
+    Post(icon_, WM_MOUSEMOVE);
+    Pump(50);
+    ASSERT_EQ(CallbackWindow->CurrentIcon, icon_);
     PostMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, 999, WM_LBUTTONDBLCLK);
     Pump(50);
-    EXPECT_EQ(CallbackWindow->CurrentIcon, nullptr);
+    EXPECT_EQ(CallbackWindow->CurrentIcon, icon_);
     EXPECT_EQ(seen_.doubles, 0);
-    for (UINT m : {UINT{WM_RBUTTONDBLCLK}, UINT{WM_MBUTTONDBLCLK}, UINT{0x20A}}) Post(icon_, m);
-    Pump(50);
-    EXPECT_EQ(seen_.downs + seen_.doubles + seen_.clicks, 0);
-    Post(icon_, WM_MBUTTONDOWN);
-    Pump(50);
-    EXPECT_EQ(seen_.downs, 1);
 }
 
 TEST_F(TrayMessages, PendingClickOfADestroyedIconRaisesNothing)

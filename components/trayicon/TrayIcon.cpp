@@ -9,6 +9,8 @@
 #include "framework/Text.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 std::vector<TTrayIconEntry> TrayIconList;
 TCallbackWindow* CallbackWindow = nullptr;
@@ -22,11 +24,25 @@ TTrayIcon* FindTrayIcon(const std::string& id)
     return it == TrayIconList.end() ? nullptr : it->icon;
 }
 
-bool IsAlive(const TTrayIcon* icon)
-{
-    return std::any_of(
-        TrayIconList.begin(), TrayIconList.end(), [icon](const TTrayIconEntry& e) { return e.icon == icon; });
-}
+struct FreeComponent {
+    void operator()(TComponent* component) const { Free(component); }
+};
+std::unique_ptr<TCallbackWindow, FreeComponent> sharedWindow;
+
+// Learns whether a component is destroyed while it watches.
+class TFreeWatch : public TComponent {
+public:
+    explicit TFreeWatch(TComponent& watched) : TComponent(nullptr) { FreeNotification(&watched); }
+    bool Freed() const { return freed_; }
+    void Notification(TComponent* removed) override
+    {
+        TComponent::Notification(removed);
+        freed_ = true;
+    }
+
+private:
+    bool freed_ = false;
+};
 
 } // namespace
 
@@ -56,8 +72,12 @@ void TSingleClick::Execute()
 
 // ---- TCallbackWindow
 
-TCallbackWindow::TCallbackWindow(TComponent* owner) : TWinControl(owner)
+TCallbackWindow::TCallbackWindow(TWinControl* parent) : TWinControl(nullptr)
 {
+    if (parent) {
+        SetParent(parent);
+        FreeNotification(parent);
+    }
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     // The shell announces a new taskbar to top-level windows only.
     taskbarHook_ = Application->HookMainWindow([this](UINT msg, WPARAM, LPARAM) {
@@ -70,15 +90,10 @@ TCallbackWindow::~TCallbackWindow()
 {
     if (Application) Application->UnhookMainWindow(taskbarHook_);
     // A click still being timed must not reach this window once it is gone.
-    for (TThread* timer : pending_) {
-        timer->OnTerminate = nullptr;
-        timer->Terminate();
+    for (const TPendingClick& click : pending_) {
+        click.timer->OnTerminate = nullptr;
+        click.timer->Terminate();
     }
-    // Icons leave the tray while the window they report to still exists; a
-    // shell asked later waits in vain for the window to answer.
-    for (const TTrayIconEntry& entry : TrayIconList)
-        if (entry.icon->registered_ && !entry.icon->Designing())
-            entry.icon->NotifyShell(TTrayIcon::ShellAction::Delete);
     if (CallbackWindow == this) CallbackWindow = nullptr;
 }
 
@@ -91,9 +106,23 @@ void TCallbackWindow::CreateParams(TCreateParams& params)
     }
 }
 
+void TCallbackWindow::Notification(TComponent* removed)
+{
+    TWinControl::Notification(removed);
+    // Told while the parent's window still exists: this window leaves it
+    // before it is destroyed, so the icons of other owners keep reporting here
+    // and the removals of the parent's own icons reach a live window.
+    if (removed == Parent()) {
+        if (HandleAllocated()) ::SetParent(Handle(), HWND_MESSAGE);
+        SetParent(nullptr);
+    }
+}
+
 void TCallbackWindow::IconDestroyed(TTrayIcon* icon)
 {
     if (CurrentIcon == icon) CurrentIcon = nullptr;
+    for (TPendingClick& click : pending_)
+        if (click.icon == icon) click.icon = nullptr;
 }
 
 void TCallbackWindow::WndProc(TMessage& m)
@@ -152,7 +181,9 @@ void TCallbackWindow::ShowPopup(TTrayIcon& icon, TPopupMenu& menu, POINT at)
     if (auto* form = dynamic_cast<TForm*>(icon.Owner())) {
         // The menu only closes on a click elsewhere when its window is in front.
         SetForegroundWindow(form->Handle());
-        Application->ProcessMessages();
+        // What was waiting may have ended the program or freed the menu.
+        const TFreeWatch menuWatch(menu);
+        if (!Application->ProcessMessages() || menuWatch.Freed()) return;
     }
     menu.Popup(at.x, at.y);
 }
@@ -163,28 +194,37 @@ void TCallbackWindow::SingleClickStep(TTrayIcon& icon)
         icon.ClickPending = false;
         return;
     }
+    // Pending only once the timer runs: a timer that cannot start loses no later click.
+    auto* timer = new TSingleClick([this](TThread* sender) { SingleClickDone(sender); }, TSingleClick::Clock());
+    pending_.push_back({timer, &icon});
     icon.ClickPending = true;
-    pending_.push_back(new TSingleClick([this](TThread* sender) { SingleClickDone(sender); }, TSingleClick::Clock()));
 }
 
 void TCallbackWindow::SingleClickDone(TThread* sender)
 {
-    std::erase(pending_, sender);
-    TTrayIcon* icon = CurrentIcon;
-    if (!icon) return;
-    if (icon->OnClick && icon->ClickPending) icon->OnClick(icon);
-    if (IsAlive(icon)) icon->ClickPending = false;
+    const auto it =
+        std::find_if(pending_.begin(), pending_.end(), [sender](const TPendingClick& c) { return c.timer == sender; });
+    if (it == pending_.end()) return;
+    TTrayIcon* icon = it->icon;
+    pending_.erase(it);
+    if (icon && std::exchange(icon->ClickPending, false) && icon->OnClick) icon->OnClick(icon);
 }
 
 void TCallbackWindow::TaskbarCreated()
 {
+    bool refused = false;
     for (const TTrayIconEntry& entry : std::vector(TrayIconList)) {
         TTrayIcon* icon = entry.icon;
         if (icon->Designing() || !icon->Visible()) continue;
         // A shell that kept the icon would refuse it twice: start from a clean slate.
         icon->NotifyShell(TTrayIcon::ShellAction::Delete);
-        icon->NotifyShell(TTrayIcon::ShellAction::Add);
+        try {
+            icon->NotifyShell(TTrayIcon::ShellAction::Add);
+        } catch (const ENotifyIconError&) {
+            refused = true;
+        }
     }
+    if (refused) throw ENotifyIconError(NotifyIconErrorText);
 }
 
 // ---- TTrayIcon
@@ -198,9 +238,8 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
     if (!Designing()) {
         icon_.OnChange = [this] { RefreshTray(); };
         if (!CallbackWindow) {
-            TComponent* windowOwner = owner ? owner : Application;
-            CallbackWindow = new TCallbackWindow(windowOwner);
-            CallbackWindow->SetParent(dynamic_cast<TWinControl*>(owner));
+            sharedWindow.reset(new TCallbackWindow(dynamic_cast<TWinControl*>(owner)));
+            CallbackWindow = sharedWindow.get();
         }
         NOTIFYICONDATAW data{};
         data.cbSize = NOTIFYICONDATAW_V1_SIZE;
@@ -213,9 +252,14 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
 
 TTrayIcon::~TTrayIcon()
 {
-    if (!Designing() && registered_) NotifyShell(ShellAction::Delete);
+    // Out of the list first: what this thread handles while the shell takes the
+    // removal (a new taskbar, a tray message) must not reach a dying icon.
     std::erase_if(TrayIconList, [this](const TTrayIconEntry& e) { return e.icon == this; });
+    if (!Designing() && registered_) NotifyShell(ShellAction::Delete);
     if (CallbackWindow) CallbackWindow->IconDestroyed(this);
+    if (std::none_of(TrayIconList.begin(), TrayIconList.end(),
+            [](const TTrayIconEntry& e) { return e.icon->notifyData_.has_value(); }))
+        sharedWindow.reset();
 }
 
 HICON TTrayIcon::CurrentIconHandle()
@@ -330,8 +374,10 @@ void TTrayIcon::ReadState(TReader& reader, const TObjectDesc& desc)
 void TTrayIcon::Loaded()
 {
     tipCleared_ = false;
-    if (!Designing()) NotifyShell(ShellAction::Add);
+    // Loading ends before the add: a refused add must leave the Visible writer
+    // able to try again.
     TComponent::Loaded();
+    if (!Designing()) NotifyShell(ShellAction::Add);
 }
 
 bool TTrayIcon::SetProperty(std::string_view name, const TValue& value, TReader& reader)

@@ -44,16 +44,19 @@ private:
     const LONGLONG released_;
 };
 
-// The hidden window that the shell reports mouse activity to, shared by all icons.
+// The hidden window that the shell reports mouse activity to, shared by all
+// icons. It lives from the first icon to the last, whichever forms own them:
+// a child of the first icon's form until that form goes.
 class TCallbackWindow : public TWinControl {
 public:
     static constexpr const char* ClassName = "TCallbackWindow";
-    explicit TCallbackWindow(TComponent* owner);
+    explicit TCallbackWindow(TWinControl* parent);
     ~TCallbackWindow() override;
 
     TTrayIcon* CurrentIcon = nullptr;
     void SingleClickDone(TThread* sender);
     void IconDestroyed(TTrayIcon* icon);
+    void Notification(TComponent* removed) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -65,7 +68,12 @@ private:
     void SingleClickStep(TTrayIcon& icon);
     void TaskbarCreated();
 
-    std::vector<TThread*> pending_;
+    // Each timer ends the click of the icon it was started for (null once that icon is gone).
+    struct TPendingClick {
+        TThread* timer;
+        TTrayIcon* icon;
+    };
+    std::vector<TPendingClick> pending_;
     int taskbarHook_ = 0;
 };
 

@@ -26,7 +26,7 @@ def tray_shown():
 
 
 class Tray(LullwickTest):
-    def test_menu_opens_on_the_right_button_and_the_icon_leaves_at_exit(self):
+    def test_menu_opens_on_the_right_button(self):
         run = self.resident(True)
         x, y, w, h = open_menu()
         # Six items and two separator lines.
@@ -36,9 +36,11 @@ class Tray(LullwickTest):
         xdotool('key', 'Escape')
         menu_closed()
         self.assertTrue(tray_shown())
+        # That the icon leaves the tray at exit cannot be seen from here: Wine's
+        # tray drops a gone window's icons by itself. The in-process tests watch
+        # the removal instead.
         close_main()
         run.wait_exit()
-        wait_for(lambda: not tray_shown(), 10, 'the icon to leave the tray')
 
     def test_status_item_toggles_and_exit_restores_the_state_from_start(self):
         run = self.resident(True)
