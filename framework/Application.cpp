@@ -35,7 +35,7 @@ HWND CreateHiddenWindow(const wchar_t* className, DWORD style, HWND parent, WNDP
         RegisterClassExW(&wc);
     }
     HWND hwnd = CreateWindowExW(0, className, L"", style, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
-    if (!hwnd) throw Exception("ウィンドウを作成できません。");
+    if (!hwnd) throw Exception(text::FromUtf8("ウィンドウを作成できません。"));
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     return hwnd;
 }

@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Exception.h"
+#include "framework/Text.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ TThread::TThread() : terminate_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) { }
 void TThread::Start()
 {
     thread_.reset(CreatePlatformThread(&Entry, this));
-    if (!thread_) throw Exception(ThreadStartErrorText);
+    if (!thread_) throw Exception(text::FromUtf8(ThreadStartErrorText));
     // Its completion is handled on this thread, so it cannot come before this.
     Application->ThreadStarted(this);
 }

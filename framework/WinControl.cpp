@@ -33,7 +33,7 @@ WNDPROC RegisterWindowClass(const TCreateParams& params, WNDPROC frameworkProc)
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = params.WinClassName.c_str();
     wc.lpszMenuName = nullptr;
-    if (!RegisterClassExW(&wc)) throw Exception("ウィンドウクラスを登録できません。");
+    if (!RegisterClassExW(&wc)) throw Exception(text::FromUtf8("ウィンドウクラスを登録できません。"));
     procedures.emplace(params.WinClassName, systemProc);
     return systemProc;
 }
@@ -223,7 +223,8 @@ void TWinControl::CreateSubClass(TCreateParams& params, const wchar_t* systemCla
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     if (!GetClassInfoExW(nullptr, systemClass, &wc))
-        throw Exception("ウィンドウクラス " + text::FromWide(systemClass) + " を使用できません。");
+        throw Exception(
+            text::FromUtf8("ウィンドウクラス ") + text::FromWide(systemClass) + text::FromUtf8(" を使用できません。"));
     params.WindowClass = wc;
 }
 
@@ -240,7 +241,7 @@ void TWinControl::CreateWnd()
     HWND hwnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
         params.X, params.Y, params.Width, params.Height, parentWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
     creatingControl = nullptr;
-    if (!hwnd) throw Exception("ウィンドウを作成できません。");
+    if (!hwnd) throw Exception(text::FromUtf8("ウィンドウを作成できません。"));
     text_.clear();
     UpdateBoundsFromWindow();
     ApplyFont();

@@ -250,6 +250,30 @@ TEST(ExceptionHandler, ErrorInOnCreateIsShownAndCreationGoesOn)
     Free(form);
 }
 
+// A control of a system class that this system lacks, as a start without the common controls meets it.
+class TMissingClassControl : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+
+protected:
+    void CreateParams(TCreateParams& params) override
+    {
+        TWinControl::CreateParams(params);
+        CreateSubClass(params, L"NoSuchSystemClass");
+    }
+};
+
+TEST(ExceptionHandler, MissingSystemClassIsNamedInTheUsersLanguage)
+{
+    TMissingClassControl control(nullptr);
+    try {
+        control.HandleNeeded();
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(text::ToWide(e.Message()), L"ウィンドウクラス NoSuchSystemClass を使用できません。");
+    }
+}
+
 TEST(Forms, ClosingAnOrdinaryFormHidesItAndTheCloseHandlerDecides)
 {
     auto* form = new TProbeForm(Application);

@@ -224,7 +224,7 @@ void TCallbackWindow::TaskbarCreated()
             refused = true;
         }
     }
-    if (refused) throw ENotifyIconError(NotifyIconErrorText);
+    if (refused) throw ENotifyIconError();
 }
 
 // ---- TTrayIcon
