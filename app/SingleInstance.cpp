@@ -11,7 +11,7 @@ MutexExistedFn MutexAlreadyExisted = LastErrorSaysExisted;
 SingleInstance::SingleInstance()
 {
     if (UniqueKernelHandle other(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, MutexName)); other) return;
-    mutex_.reset(CreateMutexW(nullptr, FALSE, MutexName));
+    FMutex.reset(CreateMutexW(nullptr, FALSE, MutexName));
     // A copy that created the mutex a moment before us counts as running.
-    first_ = !(mutex_ && MutexAlreadyExisted());
+    FFirst = !(FMutex && MutexAlreadyExisted());
 }

@@ -6,11 +6,11 @@ class SingleInstance {
 public:
     SingleInstance();
     // False when another copy holds the mutex, also when both started at once.
-    bool First() const { return first_; }
+    bool First() const { return FFirst; }
 
 private:
-    UniqueKernelHandle mutex_;
-    bool first_ = false;
+    UniqueKernelHandle FMutex;
+    bool FFirst = false;
 };
 
 // Whether the mutex just created was there already (asked right after creating it);

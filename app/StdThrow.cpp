@@ -16,11 +16,11 @@ namespace {
 
 class LibraryError : public std::exception {
 public:
-    explicit LibraryError(std::string what) : what_(std::move(what)) { }
-    const char* what() const noexcept override { return what_.c_str(); }
+    explicit LibraryError(std::string what) : FWhat(std::move(what)) { }
+    const char* what() const noexcept override { return FWhat.c_str(); }
 
 private:
-    std::string what_;
+    std::string FWhat;
 };
 
 } // namespace

@@ -59,10 +59,10 @@ HelpViewerFn HelpViewer = OpenHelpViewer;
 
 TApplication::TApplication() : TComponent(nullptr)
 {
-    handle_ = CreateHiddenWindow(
+    FHandle = CreateHiddenWindow(
         ApplicationClass, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, nullptr, &WindowProc, this);
-    threadWindow_ = CreateHiddenWindow(ThreadWindowClass, 0, HWND_MESSAGE, &WindowProc, this);
-    icon_.LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", GetSystemMetrics(SM_CXICON));
+    FThreadWindow = CreateHiddenWindow(ThreadWindowClass, 0, HWND_MESSAGE, &WindowProc, this);
+    FIcon.LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", GetSystemMetrics(SM_CXICON));
     Application = this;
 }
 
@@ -70,44 +70,44 @@ TApplication::~TApplication()
 {
     DestroyForms();
     // Threads still waiting end at once; their completions are not run.
-    for (TThread* thread : std::exchange(threads_, {})) {
+    for (TThread* thread : std::exchange(FThreads, {})) {
         const std::unique_ptr<TThread> waiting(thread);
         waiting->Terminate();
         waiting->WaitFor();
     }
-    DestroyWindow(threadWindow_);
-    DestroyWindow(handle_);
+    DestroyWindow(FThreadWindow);
+    DestroyWindow(FHandle);
     if (Application == this) Application = nullptr;
 }
 
 void TApplication::Notification(TComponent* removed)
 {
     TComponent::Notification(removed);
-    if (removed == mainForm_) mainForm_ = nullptr;
+    if (removed == FMainForm) FMainForm = nullptr;
 }
 
 void TApplication::SetTitle(std::string title)
 {
-    title_ = std::move(title);
-    SetWindowTextW(handle_, text::ToWide(title_).c_str());
+    FTitle = std::move(title);
+    SetWindowTextW(FHandle, text::ToWide(FTitle).c_str());
 }
 
 void TApplication::Run()
 {
-    if (showMainForm_ && mainForm_) mainForm_->SetVisible(true);
+    if (FShowMainForm && FMainForm) FMainForm->SetVisible(true);
     MSG msg;
-    while (!terminated_) {
+    while (!FTerminated) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
         ProcessMessage(msg);
     }
-    terminated_ = true;
+    FTerminated = true;
 }
 
 bool TApplication::ProcessMessage(MSG& msg)
 {
     if (msg.message == WM_QUIT) {
-        terminated_ = true;
+        FTerminated = true;
         return false;
     }
     if (!TWinControl::IsKeyMessage(msg)) {
@@ -128,7 +128,7 @@ bool TApplication::ProcessMessages()
 
 void TApplication::Terminate()
 {
-    ++quitRequests_;
+    ++FQuitRequests;
     // A close request can arrive while the tray menu is open; the user should
     // not have to dismiss the menu before the program ends.
     EndMenu();
@@ -137,19 +137,19 @@ void TApplication::Terminate()
 
 void TApplication::HandleException()
 {
-    ShowMessageBox(ExceptionText(std::current_exception()), text::ToWide(title_), MB_OK | MB_ICONERROR);
+    ShowMessageBox(ExceptionText(std::current_exception()), text::ToWide(FTitle), MB_OK | MB_ICONERROR);
 }
 
 void TApplication::DestroyForms()
 {
     DestroyComponents();
-    mainForm_ = nullptr;
+    FMainForm = nullptr;
 }
 
 void TApplication::EndSession()
 {
-    if (!endingSession_) {
-        endingSession_ = true;
+    if (!FEndingSession) {
+        FEndingSession = true;
         DestroyForms();
     }
     ExitProcess(0);
@@ -157,33 +157,33 @@ void TApplication::EndSession()
 
 bool TApplication::HelpCommand(UINT command, ULONG_PTR data)
 {
-    HWND owner = mainForm_ ? mainForm_->Handle() : handle_;
-    return HelpViewer(owner, helpFile_.c_str(), command, data) != FALSE;
+    HWND owner = FMainForm ? FMainForm->Handle() : FHandle;
+    return HelpViewer(owner, FHelpFile.c_str(), command, data) != FALSE;
 }
 
 int TApplication::HookMainWindow(MessageHook hook)
 {
-    hooks_.emplace_back(nextHook_, std::move(hook));
-    return nextHook_++;
+    FHooks.emplace_back(FNextHook, std::move(hook));
+    return FNextHook++;
 }
 
 void TApplication::UnhookMainWindow(int id)
 {
-    std::erase_if(hooks_, [id](const auto& h) { return h.first == id; });
+    std::erase_if(FHooks, [id](const auto& h) { return h.first == id; });
 }
 
-void TApplication::ThreadStarted(TThread* thread) { threads_.push_back(thread); }
+void TApplication::ThreadStarted(TThread* thread) { FThreads.push_back(thread); }
 
 void TApplication::PostThreadDone(TThread* thread)
 {
-    PostMessageW(threadWindow_, WM_THREAD_DONE, 0, reinterpret_cast<LPARAM>(thread));
+    PostMessageW(FThreadWindow, WM_THREAD_DONE, 0, reinterpret_cast<LPARAM>(thread));
 }
 
 void TApplication::ThreadDone(TThread* thread)
 {
-    const auto it = std::find(threads_.begin(), threads_.end(), thread);
-    if (it == threads_.end()) return;
-    threads_.erase(it);
+    const auto it = std::find(FThreads.begin(), FThreads.end(), thread);
+    if (it == FThreads.end()) return;
+    FThreads.erase(it);
     const std::unique_ptr<TThread> finished(thread);
     finished->WaitFor();
     finished->RunCompletion();
@@ -194,18 +194,18 @@ LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     try {
-        if (hwnd == self->threadWindow_) {
+        if (hwnd == self->FThreadWindow) {
             if (msg == WM_THREAD_DONE) {
                 self->ThreadDone(reinterpret_cast<TThread*>(lParam));
                 return 0;
             }
             return DefWindowProcW(hwnd, msg, wParam, lParam);
         }
-        for (const auto& hook : std::vector(self->hooks_))
+        for (const auto& hook : std::vector(self->FHooks))
             if (hook.second(msg, wParam, lParam)) return 0;
         switch (msg) {
         case WM_CLOSE:
-            if (self->mainForm_) self->mainForm_->Close();
+            if (self->FMainForm) self->FMainForm->Close();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;

@@ -27,7 +27,7 @@ public:
     {
         reference = new T(this);
         reference->Load(T::Description);
-        if (!mainForm_) mainForm_ = reference;
+        if (!FMainForm) FMainForm = reference;
     }
     // Shows the main form unless ShowMainForm is false, then handles messages
     // until the application is told to end.
@@ -37,7 +37,7 @@ public:
     void Terminate();
     // How often Terminate was called: a menu tells from it whether the end was
     // asked for while it was open.
-    unsigned QuitRequests() const { return quitRequests_; }
+    unsigned QuitRequests() const { return FQuitRequests; }
     // Handles every message already waiting, then returns; false when it met
     // the quit message, so the caller can stop short.
     bool ProcessMessages();
@@ -48,16 +48,16 @@ public:
     // The session ends: finish as a normal exit would, then end the process.
     [[noreturn]] void EndSession();
 
-    HWND Handle() const { return handle_; }
-    TForm* MainForm() const { return mainForm_; }
-    bool ShowMainForm() const { return showMainForm_; }
-    void SetShowMainForm(bool show) { showMainForm_ = show; }
-    const std::string& Title() const { return title_; }
+    HWND Handle() const { return FHandle; }
+    TForm* MainForm() const { return FMainForm; }
+    bool ShowMainForm() const { return FShowMainForm; }
+    void SetShowMainForm(bool show) { FShowMainForm = show; }
+    const std::string& Title() const { return FTitle; }
     void SetTitle(std::string title);
-    const std::wstring& HelpFile() const { return helpFile_; }
-    void SetHelpFile(std::wstring helpFile) { helpFile_ = std::move(helpFile); }
+    const std::wstring& HelpFile() const { return FHelpFile; }
+    void SetHelpFile(std::wstring helpFile) { FHelpFile = std::move(helpFile); }
     bool HelpCommand(UINT command, ULONG_PTR data);
-    TIcon& Icon() { return icon_; }
+    TIcon& Icon() { return FIcon; }
 
     // Runs `hook` for every message the application window receives before it
     // handles the message itself; a hook that returns true uses it up.
@@ -71,26 +71,26 @@ public:
     void ThreadStarted(TThread* thread);
     void PostThreadDone(TThread* thread);
     // Threads started and not yet done.
-    std::size_t ThreadCount() const { return threads_.size(); }
+    std::size_t ThreadCount() const { return FThreads.size(); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool ProcessMessage(MSG& msg);
     void ThreadDone(TThread* thread);
 
-    HWND handle_ = nullptr;
-    HWND threadWindow_ = nullptr;
-    TForm* mainForm_ = nullptr;
-    bool showMainForm_ = true;
-    bool terminated_ = false;
-    unsigned quitRequests_ = 0;
-    bool endingSession_ = false;
-    std::string title_;
-    std::wstring helpFile_;
-    TIcon icon_;
-    std::vector<std::pair<int, MessageHook>> hooks_;
-    int nextHook_ = 1;
-    std::vector<TThread*> threads_;
+    HWND FHandle = nullptr;
+    HWND FThreadWindow = nullptr;
+    TForm* FMainForm = nullptr;
+    bool FShowMainForm = true;
+    bool FTerminated = false;
+    unsigned FQuitRequests = 0;
+    bool FEndingSession = false;
+    std::string FTitle;
+    std::wstring FHelpFile;
+    TIcon FIcon;
+    std::vector<std::pair<int, MessageHook>> FHooks;
+    int FNextHook = 1;
+    std::vector<TThread*> FThreads;
 };
 
 // The message of an exception, for an error box.

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <utility>
 
-TComponent::TComponent(TComponent* owner) : owner_(owner)
+TComponent::TComponent(TComponent* owner) : FOwner(owner)
 {
-    if (owner_) {
-        owner_->components_.push_back(this);
-        designing_ = owner_->designing_;
+    if (FOwner) {
+        FOwner->FComponents.push_back(this);
+        FDesigning = FOwner->FDesigning;
     }
 }
 
@@ -17,58 +17,58 @@ TComponent::~TComponent()
 {
     SendRemovalNotifications();
     DestroyComponents();
-    if (TComponent* owner = std::exchange(owner_, nullptr)) owner->Detach(this);
+    if (TComponent* owner = std::exchange(FOwner, nullptr)) owner->Detach(this);
 }
 
 void TComponent::SendRemovalNotifications()
 {
-    if (std::exchange(removalSent_, true)) return;
-    for (TComponent* other : std::exchange(freeLinks_, {})) {
-        std::erase(other->freeLinks_, this);
+    if (std::exchange(FRemovalSent, true)) return;
+    for (TComponent* other : std::exchange(FFreeLinks, {})) {
+        std::erase(other->FFreeLinks, this);
         other->Notification(this);
     }
-    if (owner_) owner_->Notification(this);
+    if (FOwner) FOwner->Notification(this);
 }
 
 void TComponent::DestroyComponents()
 {
-    while (!components_.empty()) {
-        TComponent* last = components_.back();
+    while (!FComponents.empty()) {
+        TComponent* last = FComponents.back();
         last->SendRemovalNotifications();
-        std::erase(components_, last);
-        last->owner_ = nullptr;
+        std::erase(FComponents, last);
+        last->FOwner = nullptr;
         Free(last);
     }
 }
 
-void TComponent::Detach(TComponent* child) { std::erase(components_, child); }
+void TComponent::Detach(TComponent* child) { std::erase(FComponents, child); }
 
 TComponent* TComponent::FindComponent(std::string_view name) const
 {
     const auto it =
-        std::find_if(components_.begin(), components_.end(), [name](const TComponent* c) { return c->name_ == name; });
-    return it == components_.end() ? nullptr : *it;
+        std::find_if(FComponents.begin(), FComponents.end(), [name](const TComponent* c) { return c->FName == name; });
+    return it == FComponents.end() ? nullptr : *it;
 }
 
 void TComponent::FreeNotification(TComponent* other)
 {
     if (!other || other == this) return;
-    if (std::find(freeLinks_.begin(), freeLinks_.end(), other) == freeLinks_.end()) {
-        freeLinks_.push_back(other);
-        other->freeLinks_.push_back(this);
+    if (std::find(FFreeLinks.begin(), FFreeLinks.end(), other) == FFreeLinks.end()) {
+        FFreeLinks.push_back(other);
+        other->FFreeLinks.push_back(this);
     }
 }
 
 void TComponent::Notification(TComponent* removed)
 {
-    for (TComponent* c : std::vector<TComponent*>(components_))
+    for (TComponent* c : std::vector<TComponent*>(FComponents))
         if (c != removed) c->Notification(removed);
 }
 
 void TComponent::SetDesigning(bool designing)
 {
-    designing_ = designing;
-    for (TComponent* c : components_) c->SetDesigning(designing);
+    FDesigning = designing;
+    for (TComponent* c : FComponents) c->SetDesigning(designing);
 }
 
 void TComponent::ReadState(TReader& reader, const TObjectDesc& desc)
@@ -79,7 +79,7 @@ void TComponent::ReadState(TReader& reader, const TObjectDesc& desc)
 bool TComponent::SetProperty(std::string_view name, const TValue& value, TReader&)
 {
     if (name == "Tag") {
-        tag_ = value.AsInt();
+        FTag = value.AsInt();
         return true;
     }
     return false;

@@ -17,31 +17,31 @@ public:
     TComponent& operator=(const TComponent&) = delete;
     virtual ~TComponent();
 
-    TComponent* Owner() const { return owner_; }
-    const std::vector<TComponent*>& Components() const { return components_; }
+    TComponent* Owner() const { return FOwner; }
+    const std::vector<TComponent*>& Components() const { return FComponents; }
     TComponent* FindComponent(std::string_view name) const;
 
-    const std::string& Name() const { return name_; }
-    void SetName(std::string name) { name_ = std::move(name); }
-    int Tag() const { return tag_; }
-    void SetTag(int tag) { tag_ = tag; }
+    const std::string& Name() const { return FName; }
+    void SetName(std::string name) { FName = std::move(name); }
+    int Tag() const { return FTag; }
+    void SetTag(int tag) { FTag = tag; }
 
     // Asks to be told (Notification) when `other` is destroyed; works both ways.
     void FreeNotification(TComponent* other);
     // Told that `removed` is being destroyed; the base passes it on to owned components.
     virtual void Notification(TComponent* removed);
 
-    bool Loading() const { return loading_; }
-    bool Designing() const { return designing_; }
+    bool Loading() const { return FLoading; }
+    bool Designing() const { return FDesigning; }
     void SetDesigning(bool designing);
-    void SetLoading(bool loading) { loading_ = loading; }
+    void SetLoading(bool loading) { FLoading = loading; }
 
     // Reads this component's stored properties, in their stored order.
     virtual void ReadState(TReader& reader, const TObjectDesc& desc);
     // One stored property; false when this class does not publish it.
     virtual bool SetProperty(std::string_view name, const struct TValue& value, TReader& reader);
     // The end-of-loading hook, once all stored properties are in place.
-    virtual void Loaded() { loading_ = false; }
+    virtual void Loaded() { FLoading = false; }
     // Places a component read inside this one's description (a control in its
     // parent, an item in its menu).
     virtual void SetParentComponent(TComponent*) { }
@@ -57,14 +57,14 @@ protected:
 private:
     void Detach(TComponent* child);
 
-    TComponent* owner_;
-    std::vector<TComponent*> components_;
-    std::vector<TComponent*> freeLinks_;
-    std::string name_;
-    int tag_ = 0;
-    bool loading_ = false;
-    bool designing_ = false;
-    bool removalSent_ = false;
+    TComponent* FOwner;
+    std::vector<TComponent*> FComponents;
+    std::vector<TComponent*> FFreeLinks;
+    std::string FName;
+    int FTag = 0;
+    bool FLoading = false;
+    bool FDesigning = false;
+    bool FRemovalSent = false;
 };
 
 // Destroys a component as its owner would: BeforeDestruction, then delete.

@@ -8,19 +8,19 @@ void TCustomEdit::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     CreateSubClass(params, L"EDIT");
-    params.Style |= ES_AUTOHSCROLL | (readOnly_ ? ES_READONLY : 0);
+    params.Style |= ES_AUTOHSCROLL | (FReadOnly ? ES_READONLY : 0);
     params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TCustomEdit::CreateWnd()
 {
     TWinControl::CreateWnd();
-    SendMessageW(Handle(), EM_SETREADONLY, readOnly_, 0);
+    SendMessageW(Handle(), EM_SETREADONLY, FReadOnly, 0);
 }
 
 void TCustomEdit::SetReadOnly(bool readOnly)
 {
-    readOnly_ = readOnly;
+    FReadOnly = readOnly;
     if (HandleAllocated()) SendMessageW(Handle(), EM_SETREADONLY, readOnly, 0);
 }
 

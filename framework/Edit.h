@@ -7,7 +7,7 @@ public:
     static constexpr const char* ClassName = "TCustomEdit";
     explicit TCustomEdit(TComponent* owner);
 
-    bool ReadOnly() const { return readOnly_; }
+    bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool readOnly);
     // The limit on typed text, in characters (EM_LIMITTEXT); creates the window.
     void SetMaxLength(int length);
@@ -25,5 +25,5 @@ protected:
     virtual void Change();
 
 private:
-    bool readOnly_ = false;
+    bool FReadOnly = false;
 };

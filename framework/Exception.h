@@ -8,10 +8,10 @@
 // copy-on-write string, which would link a second std::string.
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : message_(std::move(message)) { }
-    const char* what() const noexcept override { return message_.c_str(); }
-    const std::string& Message() const { return message_; }
+    explicit Exception(std::string message) : FMessage(std::move(message)) { }
+    const char* what() const noexcept override { return FMessage.c_str(); }
+    const std::string& Message() const { return FMessage; }
 
 private:
-    std::string message_;
+    std::string FMessage;
 };

@@ -6,39 +6,39 @@
 
 #include <map>
 
-TFont::TFont() : name_("MS Shell Dlg 2"), height_(-12), charset_(DEFAULT_CHARSET) { }
+TFont::TFont() : FName("MS Shell Dlg 2"), FHeight(-12), FCharset(DEFAULT_CHARSET) { }
 
 void TFont::Changed()
 {
-    handle_.reset();
+    FHandle.reset();
     if (OnChange) OnChange();
 }
 
 void TFont::SetName(std::string name)
 {
-    if (name == name_) return;
-    name_ = std::move(name);
+    if (name == FName) return;
+    FName = std::move(name);
     Changed();
 }
 
 void TFont::SetHeight(int height)
 {
-    if (height == height_) return;
-    height_ = height;
+    if (height == FHeight) return;
+    FHeight = height;
     Changed();
 }
 
 void TFont::SetCharset(int charset)
 {
-    if (charset == charset_) return;
-    charset_ = charset;
+    if (charset == FCharset) return;
+    FCharset = charset;
     Changed();
 }
 
 void TFont::SetBold(bool bold)
 {
-    if (bold == bold_) return;
-    bold_ = bold;
+    if (bold == FBold) return;
+    FBold = bold;
     Changed();
 }
 
@@ -60,14 +60,14 @@ bool TFont::SetProperty(std::string_view name, const TValue& value)
 
 HFONT TFont::Handle() const
 {
-    if (!handle_) {
+    if (!FHandle) {
         LOGFONTW lf{};
-        lf.lfHeight = height_;
-        lf.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
-        lf.lfCharSet = static_cast<BYTE>(charset_);
+        lf.lfHeight = FHeight;
+        lf.lfWeight = FBold ? FW_BOLD : FW_NORMAL;
+        lf.lfCharSet = static_cast<BYTE>(FCharset);
         lf.lfQuality = DEFAULT_QUALITY;
-        lstrcpynW(lf.lfFaceName, text::ToWide(name_).c_str(), LF_FACESIZE);
-        handle_.reset(CreateFontIndirectW(&lf));
+        lstrcpynW(lf.lfFaceName, text::ToWide(FName).c_str(), LF_FACESIZE);
+        FHandle.reset(CreateFontIndirectW(&lf));
     }
-    return handle_.get();
+    return FHandle.get();
 }

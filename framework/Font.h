@@ -12,8 +12,8 @@ class TFont {
 public:
     TFont();
 
-    const std::string& Name() const { return name_; } // code page 932
-    int Height() const { return height_; } // negative: character height in pixels
+    const std::string& Name() const { return FName; } // code page 932
+    int Height() const { return FHeight; } // negative: character height in pixels
 
     void SetName(std::string name);
     void SetHeight(int height);
@@ -28,9 +28,9 @@ public:
 private:
     void Changed();
 
-    std::string name_;
-    int height_;
-    int charset_;
-    bool bold_ = false;
-    mutable UniqueFont handle_;
+    std::string FName;
+    int FHeight;
+    int FCharset;
+    bool FBold = false;
+    mutable UniqueFont FHandle;
 };

@@ -27,7 +27,7 @@ WorkAreaFn ScreenWorkArea = PlatformWorkArea;
 
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
-    visible_ = false;
+    FVisible = false;
     Font().SetName(text::FromUtf8("ＭＳ Ｐゴシック"));
 }
 
@@ -49,17 +49,17 @@ void TForm::Load(std::string_view description)
 void TForm::Loaded()
 {
     TWinControl::Loaded();
-    if (const int dpi = ScreenPixelsPerInch(); dpi != pixelsPerInch_) {
-        ScaleBy(dpi, pixelsPerInch_);
-        pixelsPerInch_ = dpi;
+    if (const int dpi = ScreenPixelsPerInch(); dpi != FPixelsPerInch) {
+        ScaleBy(dpi, FPixelsPerInch);
+        FPixelsPerInch = dpi;
     }
 }
 
 void TForm::ScaleBy(int m, int d)
 {
     Font().SetHeight(MulDiv(Font().Height(), m, d));
-    clientWidth_ = MulDiv(clientWidth_, m, d);
-    clientHeight_ = MulDiv(clientHeight_, m, d);
+    FClientWidth = MulDiv(FClientWidth, m, d);
+    FClientHeight = MulDiv(FClientHeight, m, d);
     ApplyClientSize();
     for (TWinControl* child : Controls()) child->ScaleBy(m, d);
 }
@@ -78,29 +78,29 @@ void TForm::BeforeDestruction()
 void TForm::Notification(TComponent* removed)
 {
     TWinControl::Notification(removed);
-    if (removed == activeControl_) activeControl_ = nullptr;
+    if (removed == FActiveControl) FActiveControl = nullptr;
 }
 
 DWORD TForm::Style() const
 {
-    return borderStyle_ == TFormBorderStyle::bsDialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
+    return FBorderStyle == TFormBorderStyle::bsDialog ? WS_POPUP | WS_CAPTION | WS_SYSMENU : WS_OVERLAPPEDWINDOW;
 }
 
 DWORD TForm::ExStyle() const
 {
-    return borderStyle_ == TFormBorderStyle::bsDialog ? WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE : WS_EX_WINDOWEDGE;
+    return FBorderStyle == TFormBorderStyle::bsDialog ? WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE : WS_EX_WINDOWEDGE;
 }
 
 void TForm::SetClientSize(int width, int height)
 {
-    clientWidth_ = width;
-    clientHeight_ = height;
+    FClientWidth = width;
+    FClientHeight = height;
     ApplyClientSize();
 }
 
 void TForm::ApplyClientSize()
 {
-    RECT r{0, 0, clientWidth_, clientHeight_};
+    RECT r{0, 0, FClientWidth, FClientHeight};
     AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
     SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
 }
@@ -119,8 +119,8 @@ void TForm::CreateWnd()
     // The frame of this system may differ from the computed one: keep the client size.
     RECT client;
     GetClientRect(Handle(), &client);
-    if (client.right != clientWidth_ || client.bottom != clientHeight_)
-        SetBounds(Left(), Top(), Width() + clientWidth_ - client.right, Height() + clientHeight_ - client.bottom);
+    if (client.right != FClientWidth || client.bottom != FClientHeight)
+        SetBounds(Left(), Top(), Width() + FClientWidth - client.right, Height() + FClientHeight - client.bottom);
 }
 
 void TForm::Show()
@@ -132,18 +132,18 @@ void TForm::Show()
 
 void TForm::SetVisible(bool visible)
 {
-    if (visible == visible_) return;
-    visible_ = visible;
+    if (visible == FVisible) return;
+    FVisible = visible;
     if (!visible) {
         if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
         return;
     }
-    if (!positioned_ && position_ == TPosition::poScreenCenter) {
+    if (!FPositioned && FPosition == TPosition::poScreenCenter) {
         const RECT work = ScreenWorkArea();
         SetBounds(work.left + (work.right - work.left - Width()) / 2,
             work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
     }
-    positioned_ = true;
+    FPositioned = true;
     if (OnShow) OnShow(this);
     UpdateShowing();
     ShowWindow(Handle(), SW_SHOW);
@@ -161,13 +161,13 @@ void TForm::Close()
 
 void TForm::FocusControl(TWinControl* control)
 {
-    activeControl_ = control;
+    FActiveControl = control;
     if (Visible() && HandleAllocated() && control->CanFocus()) ::SetFocus(control->Handle());
 }
 
 void TForm::FocusChanged(TWinControl* control)
 {
-    activeControl_ = control;
+    FActiveControl = control;
     auto* focusedButton = dynamic_cast<TButton*>(control);
     for (TButton* b : Buttons()) b->SetActive(b == focusedButton || (!focusedButton && b->Default()));
 }
@@ -267,9 +267,9 @@ void TForm::WndProc(TMessage& m)
             // tray menu); remembering it would keep the focus from its controls at the next showing.
             if (TWinControl* focused = FromHandle(GetFocus());
                 focused && focused != this && focused->ParentForm() == this)
-                activeControl_ = focused;
+                FActiveControl = focused;
         } else {
-            TWinControl* target = activeControl_;
+            TWinControl* target = FActiveControl;
             if (!target || !target->CanFocus()) {
                 const auto list = TabOrderList();
                 target = list.empty() ? nullptr : list.front();
@@ -296,13 +296,13 @@ bool TForm::SetProperty(std::string_view name, const TValue& value, TReader& rea
 {
     if (name == "Caption") SetText(value.AsString());
     else if (name == "BorderStyle")
-        borderStyle_ = value.AsIdentifier() == "bsDialog" ? TFormBorderStyle::bsDialog : TFormBorderStyle::bsSizeable;
-    else if (name == "ClientWidth") SetClientSize(value.AsInt(), clientHeight_);
-    else if (name == "ClientHeight") SetClientSize(clientWidth_, value.AsInt());
+        FBorderStyle = value.AsIdentifier() == "bsDialog" ? TFormBorderStyle::bsDialog : TFormBorderStyle::bsSizeable;
+    else if (name == "ClientWidth") SetClientSize(value.AsInt(), FClientHeight);
+    else if (name == "ClientHeight") SetClientSize(FClientWidth, value.AsInt());
     else if (name == "Position")
-        position_ = value.AsIdentifier() == "poScreenCenter" ? TPosition::poScreenCenter : TPosition::poDesigned;
+        FPosition = value.AsIdentifier() == "poScreenCenter" ? TPosition::poScreenCenter : TPosition::poDesigned;
     else if (name == "KeyPreview") SetKeyPreview(value.AsBool());
-    else if (name == "PixelsPerInch") pixelsPerInch_ = value.AsInt();
+    else if (name == "PixelsPerInch") FPixelsPerInch = value.AsInt();
     else if (name == "Color" || name == "ShowHint" || name == "TextHeight") return true; // system colours, no hints
     else if (name == "OnCreate") OnCreate = reader.Method<TNotifyEvent>(value);
     else if (name == "OnDestroy") OnDestroy = reader.Method<TNotifyEvent>(value);

@@ -27,12 +27,12 @@ public:
     void SetVisible(bool visible) override;
 
     void SetClientSize(int width, int height);
-    bool KeyPreview() const { return keyPreview_; }
-    void SetKeyPreview(bool keyPreview) { keyPreview_ = keyPreview; }
-    TIcon& Icon() { return icon_; }
+    bool KeyPreview() const { return FKeyPreview; }
+    void SetKeyPreview(bool keyPreview) { FKeyPreview = keyPreview; }
+    TIcon& Icon() { return FIcon; }
     void ScaleBy(int m, int d) override;
 
-    TWinControl* ActiveControl() const { return activeControl_; }
+    TWinControl* ActiveControl() const { return FActiveControl; }
     void FocusControl(TWinControl* control);
     void FocusChanged(TWinControl* control);
     // Tab, the arrows, Enter and Esc, unless the focused control takes them itself.
@@ -64,14 +64,14 @@ private:
     std::vector<TWinControl*> TabOrderList();
     std::vector<TButton*> Buttons();
 
-    TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
-    TPosition position_ = TPosition::poDesigned;
-    bool positioned_ = false;
-    bool keyPreview_ = false;
-    int clientWidth_ = 0, clientHeight_ = 0;
-    int pixelsPerInch_ = 96;
-    TWinControl* activeControl_ = nullptr;
-    TIcon icon_;
+    TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSizeable;
+    TPosition FPosition = TPosition::poDesigned;
+    bool FPositioned = false;
+    bool FKeyPreview = false;
+    int FClientWidth = 0, FClientHeight = 0;
+    int FPixelsPerInch = 96;
+    TWinControl* FActiveControl = nullptr;
+    TIcon FIcon;
 };
 
 int ScreenPixelsPerInch();

@@ -8,10 +8,10 @@ template <class Handle, auto Release, Handle Null = Handle{}>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
-    explicit UniqueHandle(Handle h) : handle_(h) { }
+    explicit UniqueHandle(Handle h) : FHandle(h) { }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) { }
+    UniqueHandle(UniqueHandle&& other) noexcept : FHandle(other.release()) { }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
         reset(other.release());
@@ -19,17 +19,17 @@ public:
     }
     ~UniqueHandle() { reset(); }
 
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != Null; }
-    Handle release() { return std::exchange(handle_, Null); }
+    Handle get() const { return FHandle; }
+    explicit operator bool() const { return FHandle != Null; }
+    Handle release() { return std::exchange(FHandle, Null); }
     void reset(Handle h = Null)
     {
-        if (handle_ != Null) Release(handle_);
-        handle_ = h;
+        if (FHandle != Null) Release(FHandle);
+        FHandle = h;
     }
 
 private:
-    Handle handle_ = Null;
+    Handle FHandle = Null;
 };
 
 inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
@@ -47,12 +47,12 @@ using UniqueModule = UniqueHandle<HMODULE, FreeLibraryHandle>;
 // A screen device context, released on scope exit.
 class ScreenDC {
 public:
-    ScreenDC() : dc_(GetDC(nullptr)) { }
+    ScreenDC() : FDc(GetDC(nullptr)) { }
     ScreenDC(const ScreenDC&) = delete;
     ScreenDC& operator=(const ScreenDC&) = delete;
-    ~ScreenDC() { ReleaseDC(nullptr, dc_); }
-    HDC get() const { return dc_; }
+    ~ScreenDC() { ReleaseDC(nullptr, FDc); }
+    HDC get() const { return FDc; }
 
 private:
-    HDC dc_;
+    HDC FDc;
 };

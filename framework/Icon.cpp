@@ -7,18 +7,18 @@ void TIcon::Changed()
 
 void TIcon::Assign(const TIcon* other)
 {
-    handle_.reset(other && !other->Empty() ? CopyIcon(other->Handle()) : nullptr);
+    FHandle.reset(other && !other->Empty() ? CopyIcon(other->Handle()) : nullptr);
     Changed();
 }
 
 void TIcon::LoadFromResource(HINSTANCE module, const wchar_t* name, int size)
 {
-    handle_.reset(static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, size, size, 0)));
+    FHandle.reset(static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, size, size, 0)));
     Changed();
 }
 
 void TIcon::Clear()
 {
-    handle_.reset();
+    FHandle.reset();
     Changed();
 }

@@ -6,8 +6,8 @@
 // Owns one native icon, or none; tells its holder of every change.
 class TIcon {
 public:
-    bool Empty() const { return !handle_; }
-    HICON Handle() const { return handle_.get(); }
+    bool Empty() const { return !FHandle; }
+    HICON Handle() const { return FHandle.get(); }
 
     // Takes a copy of the other icon's image (an empty one empties this).
     void Assign(const TIcon* other);
@@ -19,5 +19,5 @@ public:
 private:
     void Changed();
 
-    UniqueIcon handle_;
+    UniqueIcon FHandle;
 };

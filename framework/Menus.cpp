@@ -22,7 +22,7 @@ TrackMenuFn TrackMenu = TrackPlatformMenu;
 
 TMenuItem::~TMenuItem()
 {
-    if (menu_) std::erase(menu_->items_, this);
+    if (FMenu) std::erase(FMenu->FItems, this);
 }
 
 void TMenuItem::Click()
@@ -45,22 +45,22 @@ bool TMenuItem::SetProperty(std::string_view name, const TValue& value, TReader&
 
 TPopupMenu::~TPopupMenu()
 {
-    for (TMenuItem* item : items_) item->menu_ = nullptr;
+    for (TMenuItem* item : FItems) item->FMenu = nullptr;
 }
 
 void TPopupMenu::Add(TMenuItem* item)
 {
-    if (item->menu_) std::erase(item->menu_->items_, item);
-    item->menu_ = this;
-    items_.push_back(item);
+    if (item->FMenu) std::erase(item->FMenu->FItems, item);
+    item->FMenu = this;
+    FItems.push_back(item);
 }
 
 void TPopupMenu::Popup(int x, int y)
 {
     if (OnPopup) OnPopup(this);
     UniqueMenu menu(CreatePopupMenu());
-    for (size_t i = 0; i < items_.size(); ++i) {
-        const std::string& caption = items_[i]->caption_;
+    for (size_t i = 0; i < FItems.size(); ++i) {
+        const std::string& caption = FItems[i]->FCaption;
         if (caption == "-") AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
         else AppendMenuW(menu.get(), MF_STRING, i + 1, text::ToWide(caption).c_str());
     }
@@ -70,7 +70,7 @@ void TPopupMenu::Popup(int x, int y)
     const UINT chosen = TrackMenu(menu.get(), x, y, owner);
     // A menu loop may take the quit message posted while it ran (Wine's does).
     if (Application->QuitRequests() != quitRequests) Application->Terminate();
-    if (chosen >= 1 && chosen <= items_.size()) items_[chosen - 1]->Click();
+    if (chosen >= 1 && chosen <= FItems.size()) FItems[chosen - 1]->Click();
 }
 
 bool TPopupMenu::SetProperty(std::string_view name, const TValue& value, TReader& reader)

@@ -14,8 +14,8 @@ public:
     ~TMenuItem() override;
 
     // In code page 932; "-" makes a separator line, a TAB starts the second column.
-    const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string caption) { caption_ = std::move(caption); }
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(std::string caption) { FCaption = std::move(caption); }
     void Click();
 
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
@@ -25,8 +25,8 @@ public:
 
 private:
     friend class TPopupMenu;
-    std::string caption_;
-    TPopupMenu* menu_ = nullptr;
+    std::string FCaption;
+    TPopupMenu* FMenu = nullptr;
 };
 
 class TPopupMenu : public TComponent {
@@ -35,7 +35,7 @@ public:
     explicit TPopupMenu(TComponent* owner) : TComponent(owner) { }
     ~TPopupMenu() override;
 
-    const std::vector<TMenuItem*>& Items() const { return items_; }
+    const std::vector<TMenuItem*>& Items() const { return FItems; }
     void Add(TMenuItem* item);
     // Raises OnPopup, shows the menu at the screen point and returns when it has
     // closed, after the chosen item's OnClick.
@@ -47,7 +47,7 @@ public:
 
 private:
     friend class TMenuItem;
-    std::vector<TMenuItem*> items_;
+    std::vector<TMenuItem*> FItems;
 };
 
 // Shows a native menu and returns the chosen command (0: none); tests replace it.

@@ -42,13 +42,13 @@ namespace {
 
 class Parser {
 public:
-    explicit Parser(std::string_view source) : src_(source) { }
+    explicit Parser(std::string_view source) : FSrc(source) { }
 
     TObjectDesc Root()
     {
         TObjectDesc root = Object();
         SkipBlanks();
-        if (pos_ != src_.size()) Fail("text after the last end");
+        if (FPos != FSrc.size()) Fail("text after the last end");
         return root;
     }
 
@@ -56,32 +56,32 @@ private:
     [[noreturn]] void Fail(const std::string& what) const
     {
         int line = 1;
-        for (size_t i = 0; i < pos_ && i < src_.size(); ++i) line += src_[i] == '\n';
+        for (size_t i = 0; i < FPos && i < FSrc.size(); ++i) line += FSrc[i] == '\n';
         throw Exception("form description, line " + std::to_string(line) + ": " + what);
     }
     void SkipBlanks()
     {
-        while (pos_ < src_.size() && static_cast<unsigned char>(src_[pos_]) <= ' ') ++pos_;
+        while (FPos < FSrc.size() && static_cast<unsigned char>(FSrc[FPos]) <= ' ') ++FPos;
     }
     bool Peek(char c)
     {
         SkipBlanks();
-        return pos_ < src_.size() && src_[pos_] == c;
+        return FPos < FSrc.size() && FSrc[FPos] == c;
     }
     void Expect(char c)
     {
         if (!Peek(c)) Fail(std::string("'") + c + "' expected");
-        ++pos_;
+        ++FPos;
     }
     std::string Word()
     {
         SkipBlanks();
-        const size_t start = pos_;
-        while (pos_ < src_.size() &&
-            (std::isalnum(static_cast<unsigned char>(src_[pos_])) || src_[pos_] == '_' || src_[pos_] == '.'))
-            ++pos_;
-        if (start == pos_) Fail("name expected");
-        return std::string(src_.substr(start, pos_ - start));
+        const size_t start = FPos;
+        while (FPos < FSrc.size() &&
+            (std::isalnum(static_cast<unsigned char>(FSrc[FPos])) || FSrc[FPos] == '_' || FSrc[FPos] == '.'))
+            ++FPos;
+        if (start == FPos) Fail("name expected");
+        return std::string(FSrc.substr(start, FPos - start));
     }
     TObjectDesc Object()
     {
@@ -91,11 +91,11 @@ private:
         Expect(':');
         desc.className = Word();
         for (;;) {
-            const size_t mark = pos_;
+            const size_t mark = FPos;
             const std::string word = Word();
             if (word == "end") return desc;
             if (word == "object") {
-                pos_ = mark;
+                FPos = mark;
                 desc.children.push_back(Object());
                 continue;
             }
@@ -107,41 +107,41 @@ private:
     {
         SkipBlanks();
         TValue v;
-        if (pos_ >= src_.size()) Fail("value expected");
-        const char c = src_[pos_];
+        if (FPos >= FSrc.size()) Fail("value expected");
+        const char c = FSrc[FPos];
         if (c == '\'') {
             v.kind = TValue::Kind::String;
-            ++pos_;
+            ++FPos;
             for (;;) {
-                if (pos_ >= src_.size()) Fail("unterminated string");
-                if (src_[pos_] == '\'') {
-                    if (pos_ + 1 < src_.size() && src_[pos_ + 1] == '\'') {
+                if (FPos >= FSrc.size()) Fail("unterminated string");
+                if (FSrc[FPos] == '\'') {
+                    if (FPos + 1 < FSrc.size() && FSrc[FPos + 1] == '\'') {
                         v.text += '\'';
-                        pos_ += 2;
+                        FPos += 2;
                         continue;
                     }
-                    ++pos_;
+                    ++FPos;
                     // Descriptions are UTF-8 like every source; the components hold code page 932.
                     v.text = text::FromUtf8(v.text);
                     return v;
                 }
-                v.text += src_[pos_++];
+                v.text += FSrc[FPos++];
             }
         }
         if (c == '[') {
             v.kind = TValue::Kind::Set;
-            ++pos_;
+            ++FPos;
             while (!Peek(']')) {
                 v.items.push_back(Word());
                 if (!Peek(']')) Expect(',');
             }
-            ++pos_;
+            ++FPos;
             return v;
         }
         if (c == '-' || std::isdigit(static_cast<unsigned char>(c))) {
-            const size_t start = pos_++;
-            while (pos_ < src_.size() && std::isdigit(static_cast<unsigned char>(src_[pos_]))) ++pos_;
-            const std::string digits(src_.substr(start, pos_ - start));
+            const size_t start = FPos++;
+            while (FPos < FSrc.size() && std::isdigit(static_cast<unsigned char>(FSrc[FPos]))) ++FPos;
+            const std::string digits(FSrc.substr(start, FPos - start));
             if (digits == "-") Fail("number expected");
             v.integer = std::stoll(digits);
             return v;
@@ -151,8 +151,8 @@ private:
         return v;
     }
 
-    std::string_view src_;
-    size_t pos_ = 0;
+    std::string_view FSrc;
+    size_t FPos = 0;
 };
 
 } // namespace
@@ -161,45 +161,45 @@ TObjectDesc ParseDescription(std::string_view source) { return Parser(source).Ro
 
 TComponent* TBindings::Create(const std::string& name, const std::string& className, TComponent* owner) const
 {
-    const auto it = fields_.find(name);
-    if (it == fields_.end() || it->second.className != className)
+    const auto it = FFields.find(name);
+    if (it == FFields.end() || it->second.className != className)
         throw Exception("form description: no field " + name + " of class " + className);
     return it->second.create(owner);
 }
 
 const TPublishedMethod* TBindings::FindMethod(const std::string& name) const
 {
-    const auto it = methods_.find(name);
-    return it == methods_.end() ? nullptr : &it->second;
+    const auto it = FMethods.find(name);
+    return it == FMethods.end() ? nullptr : &it->second;
 }
 
 void TReader::Fail(const std::string& what) const { throw Exception("form description: " + what); }
 
 const TPublishedMethod* TReader::FindMethod(const TValue& value) const
 {
-    const TPublishedMethod* method = bindings_.FindMethod(value.AsIdentifier());
+    const TPublishedMethod* method = FBindings.FindMethod(value.AsIdentifier());
     if (!method) Fail("no method " + value.AsIdentifier());
     return method;
 }
 
 void TReader::ReadRoot(const TObjectDesc& desc)
 {
-    ReadObject(root_, desc);
-    for (auto& [name, assign] : fixups_) {
-        TComponent* target = name == root_.Name() ? &root_ : root_.FindComponent(name);
+    ReadObject(FRoot, desc);
+    for (auto& [name, assign] : FFixups) {
+        TComponent* target = name == FRoot.Name() ? &FRoot : FRoot.FindComponent(name);
         if (!target) Fail("no component " + name);
         assign(target);
     }
-    fixups_.clear();
-    for (TComponent* c : loaded_) c->Loaded();
-    loaded_.clear();
+    FFixups.clear();
+    for (TComponent* c : FLoaded) c->Loaded();
+    FLoaded.clear();
 }
 
 void TReader::ReadObject(TComponent& component, const TObjectDesc& desc)
 {
     component.SetName(desc.name);
     component.SetLoading(true);
-    loaded_.push_back(&component);
+    FLoaded.push_back(&component);
     component.ReadState(*this, desc);
     ReadChildren(component, desc);
 }
@@ -207,7 +207,7 @@ void TReader::ReadObject(TComponent& component, const TObjectDesc& desc)
 void TReader::ReadChildren(TComponent& enclosing, const TObjectDesc& desc)
 {
     for (const TObjectDesc& child : desc.children) {
-        TComponent* created = bindings_.Create(child.name, child.className, &root_);
+        TComponent* created = FBindings.Create(child.name, child.className, &FRoot);
         created->SetParentComponent(&enclosing);
         ReadObject(*created, child);
     }
@@ -226,9 +226,9 @@ void TReader::Apply(TComponent& component, const std::string& name, const TValue
 void TReader::Reference(const TValue& value, std::function<void(TComponent*)> assign)
 {
     const std::string& name = value.AsIdentifier();
-    if (TComponent* target = root_.FindComponent(name)) {
+    if (TComponent* target = FRoot.FindComponent(name)) {
         assign(target);
         return;
     }
-    fixups_.emplace_back(name, std::move(assign));
+    FFixups.emplace_back(name, std::move(assign));
 }

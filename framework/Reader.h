@@ -51,7 +51,7 @@ public:
     template <class T>
     void Field(std::string_view name, T*& slot)
     {
-        fields_[std::string(name)] = {T::ClassName, [&slot](TComponent* owner) -> TComponent* {
+        FFields[std::string(name)] = {T::ClassName, [&slot](TComponent* owner) -> TComponent* {
                                           slot = new T(owner);
                                           return slot;
                                       }};
@@ -59,7 +59,7 @@ public:
     template <class C, class... A>
     void Method(std::string_view name, C* object, void (C::*method)(A...))
     {
-        methods_.insert_or_assign(std::string(name),
+        FMethods.insert_or_assign(std::string(name),
             TPublishedMethod(std::in_place_type<std::function<void(A...)>>,
                 [object, method](A... args) { (object->*method)(args...); }));
     }
@@ -72,13 +72,13 @@ private:
         std::string className;
         std::function<TComponent*(TComponent*)> create;
     };
-    std::map<std::string, FieldEntry> fields_;
-    std::map<std::string, TPublishedMethod> methods_;
+    std::map<std::string, FieldEntry> FFields;
+    std::map<std::string, TPublishedMethod> FMethods;
 };
 
 class TReader {
 public:
-    TReader(TComponent& root, const TBindings& bindings) : root_(root), bindings_(bindings) { }
+    TReader(TComponent& root, const TBindings& bindings) : FRoot(root), FBindings(bindings) { }
 
     // Creates the described components, reads every stored property, resolves
     // references and then runs each component's end-of-loading hook.
@@ -101,8 +101,8 @@ private:
     void ReadObject(TComponent& component, const TObjectDesc& desc);
     void ReadChildren(TComponent& enclosing, const TObjectDesc& desc);
 
-    TComponent& root_;
-    const TBindings& bindings_;
-    std::vector<TComponent*> loaded_;
-    std::vector<std::pair<std::string, std::function<void(TComponent*)>>> fixups_;
+    TComponent& FRoot;
+    const TBindings& FBindings;
+    std::vector<TComponent*> FLoaded;
+    std::vector<std::pair<std::string, std::function<void(TComponent*)>>> FFixups;
 };

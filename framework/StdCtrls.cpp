@@ -23,7 +23,7 @@ void DrawBevel(HDC dc, RECT& r, TPanelBevel bevel)
 
 void TLabel::SetFocusControl(TWinControl* control)
 {
-    focusControl_ = control;
+    FFocusControl = control;
     if (control) control->FreeNotification(this);
 }
 
@@ -41,17 +41,17 @@ wchar_t TLabel::Accelerator() const
 void TLabel::Notification(TComponent* removed)
 {
     TWinControl::Notification(removed);
-    if (removed == focusControl_) focusControl_ = nullptr;
+    if (removed == FFocusControl) FFocusControl = nullptr;
 }
 
 void TLabel::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     CreateSubClass(params, L"STATIC");
-    params.Style |= alignment_ == TAlignment::taCenter ? SS_CENTER
-        : alignment_ == TAlignment::taRightJustify     ? SS_RIGHT
+    params.Style |= FAlignment == TAlignment::taCenter ? SS_CENTER
+        : FAlignment == TAlignment::taRightJustify     ? SS_RIGHT
                                                        : SS_LEFT;
-    if (layout_ == TTextLayout::tlCenter) params.Style |= SS_CENTERIMAGE;
+    if (FLayout == TTextLayout::tlCenter) params.Style |= SS_CENTERIMAGE;
     // Labels may overlap: each draws only its text over what lies beneath.
     params.Style &= ~WS_CLIPSIBLINGS;
     params.ExStyle |= WS_EX_TRANSPARENT;
@@ -68,11 +68,11 @@ bool TLabel::SetProperty(std::string_view name, const TValue& value, TReader& re
 {
     if (name == "Caption") SetText(value.AsString());
     else if (name == "Alignment")
-        alignment_ = value.AsIdentifier() == "taCenter" ? TAlignment::taCenter
+        FAlignment = value.AsIdentifier() == "taCenter" ? TAlignment::taCenter
             : value.AsIdentifier() == "taRightJustify"  ? TAlignment::taRightJustify
                                                         : TAlignment::taLeftJustify;
     else if (name == "Layout")
-        layout_ = value.AsIdentifier() == "tlCenter" ? TTextLayout::tlCenter : TTextLayout::tlTop;
+        FLayout = value.AsIdentifier() == "tlCenter" ? TTextLayout::tlCenter : TTextLayout::tlTop;
     else if (name == "AutoSize") value.AsBool(); // stored sizes already fit the text
     else if (name == "FocusControl")
         reader.Reference(value, [this](TComponent* c) { SetFocusControl(dynamic_cast<TWinControl*>(c)); });
@@ -86,14 +86,14 @@ void TButton::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     CreateSubClass(params, L"BUTTON");
-    params.Style |= default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-    active_ = default_;
+    params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    FActive = FDefault;
 }
 
 void TButton::SetActive(bool active)
 {
-    if (active == active_ || !HandleAllocated()) return;
-    active_ = active;
+    if (active == FActive || !HandleAllocated()) return;
+    FActive = active;
     SendMessageW(Handle(), BM_SETSTYLE, active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
@@ -124,8 +124,8 @@ void TPanel::WndProc(TMessage& m)
         HDC dc = BeginPaint(Handle(), &ps);
         RECT r;
         GetClientRect(Handle(), &r);
-        DrawBevel(dc, r, bevelOuter_);
-        DrawBevel(dc, r, bevelInner_);
+        DrawBevel(dc, r, FBevelOuter);
+        DrawBevel(dc, r, FBevelInner);
         EndPaint(Handle(), &ps);
         return;
     }
@@ -134,8 +134,8 @@ void TPanel::WndProc(TMessage& m)
 
 bool TPanel::SetProperty(std::string_view name, const TValue& value, TReader& reader)
 {
-    if (name == "BevelInner") bevelInner_ = ReadBevel(value);
-    else if (name == "BevelOuter") bevelOuter_ = ReadBevel(value);
+    if (name == "BevelInner") FBevelInner = ReadBevel(value);
+    else if (name == "BevelOuter") FBevelOuter = ReadBevel(value);
     else if (name == "Caption") SetText(value.AsString());
     else return TWinControl::SetProperty(name, value, reader);
     return true;
@@ -152,15 +152,15 @@ void TImage::CreateWnd()
 {
     TWinControl::CreateWnd();
     // Loaded at the control's own size, so the picture stays sharp at any scale.
-    if (!resource_.empty()) picture_.LoadFromResource(GetModuleHandleW(nullptr), resource_.c_str(), Width());
-    SendMessageW(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(picture_.Handle()), 0);
+    if (!FResource.empty()) FPicture.LoadFromResource(GetModuleHandleW(nullptr), FResource.c_str(), Width());
+    SendMessageW(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(FPicture.Handle()), 0);
 }
 
 bool TImage::SetProperty(std::string_view name, const TValue& value, TReader& reader)
 {
     if (name == "Picture.Icon") {
         const std::string& id = value.AsIdentifier();
-        resource_.assign(id.begin(), id.end());
+        FResource.assign(id.begin(), id.end());
     } else if (name == "AutoSize") value.AsBool();
     else return TWinControl::SetProperty(name, value, reader);
     return true;

@@ -12,7 +12,7 @@ public:
     static constexpr const char* ClassName = "TLabel";
     explicit TLabel(TComponent* owner) : TWinControl(owner) { }
 
-    TWinControl* FocusControl() const { return focusControl_; }
+    TWinControl* FocusControl() const { return FFocusControl; }
     void SetFocusControl(TWinControl* control);
     // The accelerator letter of the caption ("&W"), upper case, or 0.
     wchar_t Accelerator() const;
@@ -26,9 +26,9 @@ protected:
     bool CtlColor(HDC dc, LRESULT& brush) override;
 
 private:
-    TAlignment alignment_ = TAlignment::taLeftJustify;
-    TTextLayout layout_ = TTextLayout::tlTop;
-    TWinControl* focusControl_ = nullptr;
+    TAlignment FAlignment = TAlignment::taLeftJustify;
+    TTextLayout FLayout = TTextLayout::tlTop;
+    TWinControl* FFocusControl = nullptr;
 };
 
 class TButton : public TWinControl {
@@ -36,10 +36,10 @@ public:
     static constexpr const char* ClassName = "TButton";
     explicit TButton(TComponent* owner);
 
-    bool Default() const { return default_; }
-    bool Cancel() const { return cancel_; }
-    void SetDefault(bool value) { default_ = value; }
-    void SetCancel(bool value) { cancel_ = value; }
+    bool Default() const { return FDefault; }
+    bool Cancel() const { return FCancel; }
+    void SetDefault(bool value) { FDefault = value; }
+    void SetCancel(bool value) { FCancel = value; }
     // Shows the button as the one that Enter presses.
     void SetActive(bool active);
     virtual void Click();
@@ -53,9 +53,9 @@ protected:
     void Command(WORD code) override;
 
 private:
-    bool default_ = false;
-    bool cancel_ = false;
-    bool active_ = false;
+    bool FDefault = false;
+    bool FCancel = false;
+    bool FActive = false;
 };
 
 class TPanel : public TWinControl {
@@ -70,8 +70,8 @@ protected:
     void WndProc(TMessage& message) override;
 
 private:
-    TPanelBevel bevelInner_ = TPanelBevel::bvNone;
-    TPanelBevel bevelOuter_ = TPanelBevel::bvRaised;
+    TPanelBevel FBevelInner = TPanelBevel::bvNone;
+    TPanelBevel FBevelOuter = TPanelBevel::bvRaised;
 };
 
 class TImage : public TWinControl {
@@ -79,7 +79,7 @@ public:
     static constexpr const char* ClassName = "TImage";
     explicit TImage(TComponent* owner) : TWinControl(owner) { }
 
-    const TIcon& Picture() const { return picture_; }
+    const TIcon& Picture() const { return FPicture; }
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
     bool CanFocus() const override { return false; }
 
@@ -88,6 +88,6 @@ protected:
     void CreateWnd() override;
 
 private:
-    std::wstring resource_;
-    TIcon picture_;
+    std::wstring FResource;
+    TIcon FPicture;
 };

@@ -15,12 +15,12 @@ HANDLE CreateRunningThread(LPTHREAD_START_ROUTINE entry, void* parameter)
 
 CreateThreadFn CreatePlatformThread = CreateRunningThread;
 
-TThread::TThread() : terminate_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) { }
+TThread::TThread() : FTerminate(CreateEventW(nullptr, TRUE, FALSE, nullptr)) { }
 
 void TThread::Start()
 {
-    thread_.reset(CreatePlatformThread(&Entry, this));
-    if (!thread_) throw Exception(text::FromUtf8(ThreadStartErrorText));
+    FThread.reset(CreatePlatformThread(&Entry, this));
+    if (!FThread) throw Exception(text::FromUtf8(ThreadStartErrorText));
     // Its completion is handled on this thread, so it cannot come before this.
     Application->ThreadStarted(this);
 }
@@ -39,7 +39,7 @@ DWORD WINAPI TThread::Entry(void* self)
 
 bool TThread::Wait(DWORD milliseconds) const
 {
-    return WaitForSingleObject(terminate_.get(), milliseconds) == WAIT_TIMEOUT;
+    return WaitForSingleObject(FTerminate.get(), milliseconds) == WAIT_TIMEOUT;
 }
 
 void TThread::RunCompletion()

@@ -12,8 +12,8 @@ public:
     virtual ~TThread() = default;
 
     // Asks the body to end early; its waits return at once.
-    void Terminate() { SetEvent(terminate_.get()); }
-    void WaitFor() const { WaitForSingleObject(thread_.get(), INFINITE); }
+    void Terminate() { SetEvent(FTerminate.get()); }
+    void WaitFor() const { WaitForSingleObject(FThread.get(), INFINITE); }
 
     // Runs on the user-interface thread after the body has ended.
     std::function<void(TThread* sender)> OnTerminate;
@@ -30,8 +30,8 @@ protected:
 private:
     static DWORD WINAPI Entry(void* self);
 
-    UniqueKernelHandle terminate_;
-    UniqueKernelHandle thread_;
+    UniqueKernelHandle FTerminate;
+    UniqueKernelHandle FThread;
 };
 
 inline constexpr char ThreadStartErrorText[] = "スレッドを開始できません。";

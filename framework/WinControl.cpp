@@ -51,28 +51,28 @@ TShiftState KeyboardShiftState()
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner)
 {
-    font_.OnChange = [this] {
-        parentFont_ = false;
+    FFont.OnChange = [this] {
+        FParentFont = false;
         ApplyFont();
     };
 }
 
 TWinControl::~TWinControl()
 {
-    if (handle_) DestroyWindow(handle_);
-    for (TWinControl* child : controls_) child->parent_ = nullptr;
-    if (parent_) std::erase(parent_->controls_, this);
+    if (FHandle) DestroyWindow(FHandle);
+    for (TWinControl* child : FControls) child->FParent = nullptr;
+    if (FParent) std::erase(FParent->FControls, this);
 }
 
 void TWinControl::SetParent(TWinControl* parent)
 {
-    if (parent == parent_) return;
-    if (parent_) std::erase(parent_->controls_, this);
-    parent_ = parent;
-    if (parent_) {
-        tabOrder_ = static_cast<int>(parent_->controls_.size());
-        parent_->controls_.push_back(this);
-        if (handle_) ::SetParent(handle_, parent_->Handle());
+    if (parent == FParent) return;
+    if (FParent) std::erase(FParent->FControls, this);
+    FParent = parent;
+    if (FParent) {
+        FTabOrder = static_cast<int>(FParent->FControls.size());
+        FParent->FControls.push_back(this);
+        if (FHandle) ::SetParent(FHandle, FParent->Handle());
         ApplyFont();
     }
 }
@@ -80,18 +80,18 @@ void TWinControl::SetParent(TWinControl* parent)
 TForm* TWinControl::ParentForm()
 {
     TWinControl* c = this;
-    while (c->parent_) c = c->parent_;
+    while (c->FParent) c = c->FParent;
     return dynamic_cast<TForm*>(c);
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
-    if (left == left_ && top == top_ && width == width_ && height == height_) return;
-    left_ = left;
-    top_ = top;
-    width_ = width;
-    height_ = height;
-    if (handle_) SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (left == FLeft && top == FTop && width == FWidth && height == FHeight) return;
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
+    if (FHandle) SetWindowPos(FHandle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TWinControl::ClientWidth()
@@ -110,107 +110,107 @@ int TWinControl::ClientHeight()
 
 void TWinControl::ScaleBy(int m, int d)
 {
-    SetBounds(MulDiv(left_, m, d), MulDiv(top_, m, d), MulDiv(width_, m, d), MulDiv(height_, m, d));
-    if (!parentFont_) font_.SetHeight(MulDiv(font_.Height(), m, d));
-    for (TWinControl* child : controls_) child->ScaleBy(m, d);
+    SetBounds(MulDiv(FLeft, m, d), MulDiv(FTop, m, d), MulDiv(FWidth, m, d), MulDiv(FHeight, m, d));
+    if (!FParentFont) FFont.SetHeight(MulDiv(FFont.Height(), m, d));
+    for (TWinControl* child : FControls) child->ScaleBy(m, d);
 }
 
 void TWinControl::UpdateBoundsFromWindow()
 {
     RECT r;
-    GetWindowRect(handle_, &r);
-    if (parent_ && parent_->handle_) MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&r), 2);
-    left_ = r.left;
-    top_ = r.top;
-    width_ = r.right - r.left;
-    height_ = r.bottom - r.top;
+    GetWindowRect(FHandle, &r);
+    if (FParent && FParent->FHandle) MapWindowPoints(HWND_DESKTOP, FParent->FHandle, reinterpret_cast<POINT*>(&r), 2);
+    FLeft = r.left;
+    FTop = r.top;
+    FWidth = r.right - r.left;
+    FHeight = r.bottom - r.top;
 }
 
 void TWinControl::SetVisible(bool visible)
 {
-    if (visible == visible_) return;
-    visible_ = visible;
-    if (visible_ && parent_ && parent_->Showing()) UpdateShowing();
-    if (handle_) ShowWindow(handle_, visible_ ? SW_SHOWNA : SW_HIDE);
+    if (visible == FVisible) return;
+    FVisible = visible;
+    if (FVisible && FParent && FParent->Showing()) UpdateShowing();
+    if (FHandle) ShowWindow(FHandle, FVisible ? SW_SHOWNA : SW_HIDE);
 }
 
 bool TWinControl::Showing() const
 {
-    for (const TWinControl* c = this; c; c = c->parent_)
-        if (!c->visible_) return false;
+    for (const TWinControl* c = this; c; c = c->FParent)
+        if (!c->FVisible) return false;
     return true;
 }
 
 void TWinControl::UpdateShowing()
 {
     HandleNeeded();
-    for (TWinControl* child : controls_)
-        if (child->visible_) child->UpdateShowing();
+    for (TWinControl* child : FControls)
+        if (child->FVisible) child->UpdateShowing();
 }
 
 void TWinControl::SetEnabled(bool enabled)
 {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    if (handle_) EnableWindow(handle_, enabled);
+    if (enabled == FEnabled) return;
+    FEnabled = enabled;
+    if (FHandle) EnableWindow(FHandle, enabled);
 }
 
 std::wstring TWinControl::WindowText() const
 {
-    const int n = GetWindowTextLengthW(handle_);
+    const int n = GetWindowTextLengthW(FHandle);
     std::wstring wide(static_cast<size_t>(n) + 1, L'\0');
-    wide.resize(static_cast<size_t>(GetWindowTextW(handle_, wide.data(), n + 1)));
+    wide.resize(static_cast<size_t>(GetWindowTextW(FHandle, wide.data(), n + 1)));
     return wide;
 }
 
-std::string TWinControl::Text() const { return handle_ ? text::FromWide(WindowText()) : text_; }
+std::string TWinControl::Text() const { return FHandle ? text::FromWide(WindowText()) : FText; }
 
 void TWinControl::SetText(std::string_view text)
 {
-    if (handle_) {
+    if (FHandle) {
         // Compared as shown: distinct texts can convert to the same bytes ("é" and "?").
         const std::wstring wide = text::ToWide(text);
         if (wide == WindowText()) return;
-        settingText_ = true;
-        SetWindowTextW(handle_, wide.c_str());
-        settingText_ = false;
+        FSettingText = true;
+        SetWindowTextW(FHandle, wide.c_str());
+        FSettingText = false;
     } else {
-        if (text == text_) return;
-        text_ = std::string(text);
+        if (text == FText) return;
+        FText = std::string(text);
     }
     TextChanged();
 }
 
-const TFont& TWinControl::EffectiveFont() const { return parentFont_ && parent_ ? parent_->EffectiveFont() : font_; }
+const TFont& TWinControl::EffectiveFont() const { return FParentFont && FParent ? FParent->EffectiveFont() : FFont; }
 
 void TWinControl::SetParentFont(bool parentFont)
 {
-    parentFont_ = parentFont;
+    FParentFont = parentFont;
     ApplyFont();
 }
 
 void TWinControl::ApplyFont()
 {
-    if (handle_) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(EffectiveFont().Handle()), TRUE);
-    for (TWinControl* child : controls_)
-        if (child->parentFont_) child->ApplyFont();
+    if (FHandle) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(EffectiveFont().Handle()), TRUE);
+    for (TWinControl* child : FControls)
+        if (child->FParentFont) child->ApplyFont();
 }
 
 HWND TWinControl::Handle()
 {
-    if (!handle_) CreateWnd();
-    return handle_;
+    if (!FHandle) CreateWnd();
+    return FHandle;
 }
 
 void TWinControl::CreateParams(TCreateParams& params)
 {
-    params.Caption = text::ToWide(text_);
-    params.Style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) | (tabStop_ ? WS_TABSTOP : 0) |
-        (enabled_ ? 0 : WS_DISABLED);
-    params.X = left_;
-    params.Y = top_;
-    params.Width = width_;
-    params.Height = height_;
+    params.Caption = text::ToWide(FText);
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | (FVisible ? WS_VISIBLE : 0) | (FTabStop ? WS_TABSTOP : 0) |
+        (FEnabled ? 0 : WS_DISABLED);
+    params.X = FLeft;
+    params.Y = FTop;
+    params.Width = FWidth;
+    params.Height = FHeight;
     params.WindowClass.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     params.WindowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     params.WindowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -231,18 +231,18 @@ void TWinControl::CreateSubClass(TCreateParams& params, const wchar_t* systemCla
 void TWinControl::CreateWnd()
 {
     // The parent's window first: its creation may place this control, or make its window already.
-    HWND parentWindow = parent_ ? parent_->Handle() : nullptr;
-    if (handle_) return;
+    HWND parentWindow = FParent ? FParent->Handle() : nullptr;
+    if (FHandle) return;
     TCreateParams params;
     CreateParams(params);
-    if (!parent_) parentWindow = params.WndParent;
-    defWndProc_ = RegisterWindowClass(params, StaticWndProc);
+    if (!FParent) parentWindow = params.WndParent;
+    FDefWndProc = RegisterWindowClass(params, StaticWndProc);
     creatingControl = this;
     HWND hwnd = CreateWindowExW(params.ExStyle, params.WinClassName.c_str(), params.Caption.c_str(), params.Style,
         params.X, params.Y, params.Width, params.Height, parentWindow, nullptr, GetModuleHandleW(nullptr), nullptr);
     creatingControl = nullptr;
     if (!hwnd) throw Exception(text::FromUtf8("ウィンドウを作成できません。"));
-    text_.clear();
+    FText.clear();
     UpdateBoundsFromWindow();
     ApplyFont();
 }
@@ -252,7 +252,7 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, 
     auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self && creatingControl) {
         self = std::exchange(creatingControl, nullptr);
-        self->handle_ = hwnd;
+        self->FHandle = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -264,14 +264,14 @@ LRESULT CALLBACK TWinControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, 
     }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->handle_ = nullptr;
+        self->FHandle = nullptr;
     }
     return message.Result;
 }
 
 void TWinControl::DefaultHandler(TMessage& m)
 {
-    m.Result = CallWindowProcW(defWndProc_, handle_, m.Msg, m.WParam, m.LParam);
+    m.Result = CallWindowProcW(FDefWndProc, FHandle, m.Msg, m.WParam, m.LParam);
 }
 
 void TWinControl::WndProc(TMessage& m)
@@ -357,8 +357,8 @@ void TWinControl::KeyPress(wchar_t& key)
 
 bool TWinControl::CanFocus() const
 {
-    for (const TWinControl* c = this; c; c = c->parent_)
-        if (!c->visible_ || !c->enabled_) return false;
+    for (const TWinControl* c = this; c; c = c->FParent)
+        if (!c->FVisible || !c->FEnabled) return false;
     return true;
 }
 
@@ -404,7 +404,7 @@ bool TWinControl::SetProperty(std::string_view name, const TValue& value, TReade
     else if (name == "TabOrder") SetTabOrder(value.AsInt());
     else if (name == "TabStop") SetTabStop(value.AsBool());
     else if (name == "ParentFont") SetParentFont(value.AsBool());
-    else if (name.starts_with("Font.")) return font_.SetProperty(name.substr(5), value);
+    else if (name.starts_with("Font.")) return FFont.SetProperty(name.substr(5), value);
     else return TComponent::SetProperty(name, value, reader);
     return true;
 }

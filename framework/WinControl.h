@@ -36,52 +36,52 @@ public:
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
 
-    TWinControl* Parent() const { return parent_; }
+    TWinControl* Parent() const { return FParent; }
     void SetParent(TWinControl* parent);
     void SetParentComponent(TComponent* parent) override { SetParent(dynamic_cast<TWinControl*>(parent)); }
-    const std::vector<TWinControl*>& Controls() const { return controls_; }
+    const std::vector<TWinControl*>& Controls() const { return FControls; }
     TForm* ParentForm();
 
-    int Left() const { return left_; }
-    int Top() const { return top_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    int Left() const { return FLeft; }
+    int Top() const { return FTop; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
     void SetBounds(int left, int top, int width, int height);
-    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
-    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
-    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
-    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    void SetLeft(int v) { SetBounds(v, FTop, FWidth, FHeight); }
+    void SetTop(int v) { SetBounds(FLeft, v, FWidth, FHeight); }
+    void SetWidth(int v) { SetBounds(FLeft, FTop, v, FHeight); }
+    void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
     int ClientWidth();
     int ClientHeight();
     // Scales position, size and own font by m/d, children included.
     virtual void ScaleBy(int m, int d);
 
-    bool Visible() const { return visible_; }
+    bool Visible() const { return FVisible; }
     virtual void SetVisible(bool visible);
     // Visible, and so are all parents up to a visible top-level window.
     bool Showing() const;
-    bool Enabled() const { return enabled_; }
+    bool Enabled() const { return FEnabled; }
     void SetEnabled(bool enabled);
-    bool TabStop() const { return tabStop_; }
-    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
-    int TabOrder() const { return tabOrder_; }
-    void SetTabOrder(int tabOrder) { tabOrder_ = tabOrder; }
+    bool TabStop() const { return FTabStop; }
+    void SetTabStop(bool tabStop) { FTabStop = tabStop; }
+    int TabOrder() const { return FTabOrder; }
+    void SetTabOrder(int tabOrder) { FTabOrder = tabOrder; }
 
     // The caption or text, in code page 932.
     std::string Text() const;
     void SetText(std::string_view text);
 
-    TFont& Font() { return font_; }
+    TFont& Font() { return FFont; }
     const TFont& EffectiveFont() const;
-    bool ParentFont() const { return parentFont_; }
+    bool ParentFont() const { return FParentFont; }
     void SetParentFont(bool parentFont);
 
     HWND Handle();
-    bool HandleAllocated() const { return handle_ != nullptr; }
+    bool HandleAllocated() const { return FHandle != nullptr; }
     void HandleNeeded() { Handle(); }
     LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam) { return SendMessageW(Handle(), msg, wParam, lParam); }
 
-    bool Focused() const { return handle_ && GetFocus() == handle_; }
+    bool Focused() const { return FHandle && GetFocus() == FHandle; }
     virtual bool CanFocus() const;
     void SetFocus();
 
@@ -109,14 +109,14 @@ protected:
     virtual void TextChanged() { }
     // WM_CTLCOLOR* about this control, passed on by its parent; true when answered.
     virtual bool CtlColor(HDC, LRESULT&) { return false; }
-    bool SettingText() const { return settingText_; }
+    bool SettingText() const { return FSettingText; }
     // Creates the windows of visible children once this one is on screen.
     void UpdateShowing();
     virtual void KeyDown(WORD& key, TShiftState shift);
     virtual void KeyPress(wchar_t& key);
     void ApplyFont();
 
-    bool visible_ = true;
+    bool FVisible = true;
 
 private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -125,18 +125,18 @@ private:
     bool DoKeyDown(WORD& key, TShiftState shift);
     bool DoKeyPress(wchar_t& key);
 
-    HWND handle_ = nullptr;
-    WNDPROC defWndProc_ = DefWindowProcW;
-    TWinControl* parent_ = nullptr;
-    std::vector<TWinControl*> controls_;
-    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-    bool enabled_ = true;
-    bool tabStop_ = false;
-    int tabOrder_ = 0;
-    std::string text_;
-    bool settingText_ = false;
-    TFont font_;
-    bool parentFont_ = true;
+    HWND FHandle = nullptr;
+    WNDPROC FDefWndProc = DefWindowProcW;
+    TWinControl* FParent = nullptr;
+    std::vector<TWinControl*> FControls;
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    bool FEnabled = true;
+    bool FTabStop = false;
+    int FTabOrder = 0;
+    std::string FText;
+    bool FSettingText = false;
+    TFont FFont;
+    bool FParentFont = true;
 };
 
 TShiftState KeyboardShiftState();

@@ -174,25 +174,25 @@ protected:
     RunCommandLineTest()
     {
         TakeQuitMessage();
-        original_ = SendSystemCommand;
+        FOriginal = SendSystemCommand;
         SendSystemCommand = [](HWND, WPARAM command) -> LRESULT {
             executed += command == SC_SCREENSAVE;
             return 0;
         };
         executed = 0;
     }
-    ~RunCommandLineTest() override { SendSystemCommand = original_; }
+    ~RunCommandLineTest() override { SendSystemCommand = FOriginal; }
 
     static inline int executed = 0;
-    ScreenSaverSettingsGuard settings_;
-    MessageBoxRecorder boxes_;
-    SendSystemCommandFn original_;
+    ScreenSaverSettingsGuard FSettings;
+    MessageBoxRecorder FBoxes;
+    SendSystemCommandFn FOriginal;
 };
 
 TEST_F(RunCommandLineTest, NoParameterDoesNothing)
 {
     RunCommandLine({});
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(FBoxes.Boxes().empty());
     EXPECT_FALSE(TakeQuitMessage());
 }
 
@@ -201,11 +201,11 @@ TEST_F(RunCommandLineTest, StatusReportsStateAndWaitTimeAndEnds)
     SetScreenSaverActive(true);
     SetSaverSeconds(600);
     RunCommandLine({L"/S"});
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text,
+    ASSERT_EQ(FBoxes.Boxes().size(), 1u);
+    EXPECT_EQ(FBoxes.Boxes()[0].text,
         L"現在のスクリーンセーバーの設定は 『有効』 です。\r\r（待ち時間は 10分に設定されています）");
-    EXPECT_EQ(boxes_.Boxes()[0].caption, L"Lullwick");
-    EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(FBoxes.Boxes()[0].caption, L"Lullwick");
+    EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_TRUE(TakeQuitMessage());
 }
@@ -215,11 +215,11 @@ TEST_F(RunCommandLineTest, ToggleSwitchesAndReportsTheStateAskedFor)
     SetScreenSaverActive(true);
     RunCommandLine({L"/C"});
     EXPECT_FALSE(GetScreenSaverActive());
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_NE(boxes_.Boxes()[0].text.find(L"『無効』"), std::wstring::npos);
+    ASSERT_EQ(FBoxes.Boxes().size(), 1u);
+    EXPECT_NE(FBoxes.Boxes()[0].text.find(L"『無効』"), std::wstring::npos);
     RunCommandLine({L"/c"});
     EXPECT_TRUE(GetScreenSaverActive());
-    EXPECT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(FBoxes.Boxes().size(), 1u);
 }
 
 TEST_F(RunCommandLineTest, ExecuteSwitchesOnThenStartsWithoutAMessage)
@@ -228,16 +228,16 @@ TEST_F(RunCommandLineTest, ExecuteSwitchesOnThenStartsWithoutAMessage)
     RunCommandLine({L"/e"});
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_EQ(executed, 1);
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(FBoxes.Boxes().empty());
 }
 
 TEST_F(RunCommandLineTest, TwoParametersGiveTheParameterErrorAndChangeNothing)
 {
     SetScreenSaverActive(true);
     RunCommandLine({L"/S", L"/C"});
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_TRUE(boxes_.Boxes()[0].text.starts_with(L"パラメータエラーです。\r\r"));
-    EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    ASSERT_EQ(FBoxes.Boxes().size(), 1u);
+    EXPECT_TRUE(FBoxes.Boxes()[0].text.starts_with(L"パラメータエラーです。\r\r"));
+    EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_TRUE(TakeQuitMessage());
 }
@@ -246,9 +246,9 @@ TEST_F(RunCommandLineTest, UnknownOptionGivesTheOptionErrorAndChangesNothing)
 {
     SetScreenSaverActive(false);
     RunCommandLine({L"/E"});
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, OptionErrorMessage(L"/E"));
-    EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    ASSERT_EQ(FBoxes.Boxes().size(), 1u);
+    EXPECT_EQ(FBoxes.Boxes()[0].text, OptionErrorMessage(L"/E"));
+    EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_FALSE(GetScreenSaverActive());
     EXPECT_EQ(executed, 0);
 }

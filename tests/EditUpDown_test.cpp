@@ -34,9 +34,9 @@ TEST(NumberConversion, DecimalHexAndTheFallback)
 
 class EditUpDownTest : public testing::Test {
 protected:
-    EditUpDownTest() : form_(new TForm(Application))
+    EditUpDownTest() : FForm(new TForm(Application))
     {
-        form_->SetClientSize(200, 100);
+        FForm->SetClientSize(200, 100);
         beeps = 0;
         EditUpDownBeep = [](UINT) -> BOOL {
             ++beeps;
@@ -45,14 +45,14 @@ protected:
     }
     ~EditUpDownTest() override
     {
-        Free(form_);
+        Free(FForm);
         EditUpDownBeep = MessageBeep;
     }
     // The dialog's edit, loaded as its description does it.
     TEditUpDown* DialogEdit()
     {
-        auto* e = new TEditUpDown(form_);
-        e->SetParent(form_);
+        auto* e = new TEditUpDown(FForm);
+        e->SetParent(FForm);
         e->SetBounds(96, 32, 57, 21);
         e->SetLoading(true);
         e->SetMax(9999);
@@ -103,12 +103,12 @@ protected:
     }
 
     static inline int beeps = 0;
-    TForm* form_;
+    TForm* FForm;
 };
 
 TEST_F(EditUpDownTest, AfterConstruction)
 {
-    auto* e = new TEditUpDown(form_);
+    auto* e = new TEditUpDown(FForm);
     EXPECT_EQ(e->Min(), 0);
     EXPECT_EQ(e->Max(), 100);
     EXPECT_EQ(e->Position(), 0);
@@ -121,8 +121,8 @@ TEST_F(EditUpDownTest, AfterConstruction)
 
 TEST_F(EditUpDownTest, LoadingSequenceOfTheDialogsEdit)
 {
-    auto* e = new TEditUpDown(form_);
-    e->SetParent(form_);
+    auto* e = new TEditUpDown(FForm);
+    e->SetParent(FForm);
     e->SetBounds(96, 32, 57, 21);
     e->SetLoading(true);
 
@@ -169,9 +169,9 @@ TEST_F(EditUpDownTest, ButtonCreatedAgainGetsTheLastPositionRead)
 
 TEST_F(EditUpDownTest, PositionWrittenBeforeTheEditHasAWindowPlacesTheButtons)
 {
-    form_->Font().SetHeight(12);
-    auto* e = new TEditUpDown(form_);
-    e->SetParent(form_);
+    FForm->Font().SetHeight(12);
+    auto* e = new TEditUpDown(FForm);
+    e->SetParent(FForm);
     e->SetBounds(96, 32, 57, 21);
     e->SetPosition(5); // creates the button's window, and the edit's for it
     EXPECT_EQ(e->Position(), 5);
@@ -319,8 +319,8 @@ TEST_F(EditUpDownTest, ReadOnlyStillStepsWithArrowsAndButtons)
 
 TEST_F(EditUpDownTest, LimitFollowsTheLongerBound)
 {
-    auto* e = new TEditUpDown(form_);
-    e->SetParent(form_);
+    auto* e = new TEditUpDown(FForm);
+    e->SetParent(FForm);
     e->SetMin(-1000);
     e->SetMax(5);
     EXPECT_EQ(Limit(e), 5);
@@ -330,8 +330,8 @@ TEST_F(EditUpDownTest, LimitFollowsTheLongerBound)
     e->SetText("123456"); // the program's own text is not limited
     EXPECT_EQ(e->Text(), "123456");
     // Loaded without bounds in its description: the defaults 0 and 100.
-    auto* plain = new TEditUpDown(form_);
-    plain->SetParent(form_);
+    auto* plain = new TEditUpDown(FForm);
+    plain->SetParent(FForm);
     plain->SetLoading(true);
     plain->Loaded();
     EXPECT_EQ(Limit(plain), 3);
@@ -339,8 +339,8 @@ TEST_F(EditUpDownTest, LimitFollowsTheLongerBound)
 
 TEST_F(EditUpDownTest, TextIsAcceptedExactlyWithinTheBoundsAndFallsBackToTheLastValue)
 {
-    auto* e = new TEditUpDown(form_);
-    e->SetParent(form_);
+    auto* e = new TEditUpDown(FForm);
+    e->SetParent(FForm);
     e->SetMin(-5);
     e->SetMax(5);
     e->SetPosition(3);
@@ -399,8 +399,8 @@ TEST_F(EditUpDownTest, WritingABoundReplacesTypedText)
 
 TEST_F(EditUpDownTest, MinAboveMaxAcceptsNothing)
 {
-    auto* e = new TEditUpDown(form_);
-    e->SetParent(form_);
+    auto* e = new TEditUpDown(FForm);
+    e->SetParent(FForm);
     e->SetMin(10);
     e->SetMax(5);
     const int16_t before = e->LastValue();
@@ -415,10 +415,10 @@ TEST_F(EditUpDownTest, MinAboveMaxAcceptsNothing)
 TEST_F(EditUpDownTest, ButtonsSitInsideTheRightEdge)
 {
     // A font whose cell is 12 pixels high, as the dialog's is on Windows.
-    form_->Font().SetHeight(12);
+    FForm->Font().SetHeight(12);
     TEditUpDown* e = DialogEdit();
     ASSERT_EQ(e->RequiredHeight(), 21);
-    form_->Show();
+    FForm->Show();
     PumpFor(30);
     EXPECT_EQ(e->Height(), 21);
     TUpDownButton* b = e->SpinButton();
@@ -468,7 +468,7 @@ TEST_F(EditUpDownTest, FocusDoesNotSelectTheText)
 {
     TEditUpDown* e = DialogEdit();
     e->SetPosition(1234);
-    form_->Show();
+    FForm->Show();
     e->SetFocus();
     PumpFor(30);
     DWORD start = 0, end = 0;
@@ -492,10 +492,10 @@ std::vector<COLORREF> Pixels(HWND window)
 TEST_F(EditUpDownTest, ButtonsStayDrawnWhenTheFocusLeaves)
 {
     TEditUpDown* e = DialogEdit();
-    auto* other = new TEditUpDown(form_);
-    other->SetParent(form_);
+    auto* other = new TEditUpDown(FForm);
+    other->SetParent(FForm);
     other->SetBounds(10, 60, 57, 21);
-    form_->Show();
+    FForm->Show();
     e->SetFocus();
     PumpFor(100);
     other->SetFocus();

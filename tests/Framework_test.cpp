@@ -314,17 +314,17 @@ TEST(Forms, WrittenTextReplacesShownTextThatConvertsToTheSameBytes)
 
 class TCountingThread : public TThread {
 public:
-    explicit TCountingThread(std::function<void(TThread*)> done, DWORD wait) : wait_(wait)
+    explicit TCountingThread(std::function<void(TThread*)> done, DWORD wait) : FWait(wait)
     {
         OnTerminate = std::move(done);
         Start();
     }
 
 protected:
-    void Execute() override { Wait(wait_); }
+    void Execute() override { Wait(FWait); }
 
 private:
-    DWORD wait_;
+    DWORD FWait;
 };
 
 TEST(Threads, CompletionRunsOnTheUserInterfaceThread)

@@ -32,7 +32,7 @@ protected:
     MainFormTest()
     {
         ProcessCommandLine = NoParameters;
-        originalCommand_ = SendSystemCommand;
+        FOriginalCommand = SendSystemCommand;
         SendSystemCommand = [](HWND, WPARAM command) -> LRESULT {
             executed += command == SC_SCREENSAVE;
             return 0;
@@ -45,7 +45,7 @@ protected:
     {
         if (FormMain) Free(FormMain);
         FormMain = nullptr;
-        SendSystemCommand = originalCommand_;
+        SendSystemCommand = FOriginalCommand;
         ProcessCommandLine = GetCommandLineW;
         SetShiftHeld(false);
         TakeQuitMessage();
@@ -61,14 +61,14 @@ protected:
     std::wstring Caption(TMenuItem* item) { return text::ToWide(item->Caption()); }
 
     static inline int executed = 0;
-    ScreenSaverSettingsGuard settings_;
-    MessageBoxRecorder boxes_;
-    SendSystemCommandFn originalCommand_;
-    TrackMenuFn originalTrack_ = TrackMenu;
+    ScreenSaverSettingsGuard FSettings;
+    MessageBoxRecorder FBoxes;
+    SendSystemCommandFn FOriginalCommand;
+    TrackMenuFn FOriginalTrack = TrackMenu;
     struct RestoreTrack {
         TrackMenuFn f;
         ~RestoreTrack() { TrackMenu = f; }
-    } restoreTrack_{TrackMenu};
+    } FRestoreTrack{TrackMenu};
     void ChooseNothing()
     {
         TrackMenu = [](HMENU, int, int, HWND) -> UINT { return 0; };
@@ -86,7 +86,7 @@ TEST_F(MainFormTest, StartUpSwitchesOffAndExitPutsTheStateBack)
     EXPECT_FALSE(TakeQuitMessage());
     Destroy();
     EXPECT_TRUE(GetScreenSaverActive());
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(FBoxes.Boxes().empty());
 }
 
 TEST_F(MainFormTest, ExitRestoresTheRecordedStateNotTheToggledOne)
@@ -305,23 +305,23 @@ public:
     {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp) + L"lullwick-help-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        CreateDirectoryW(path_.c_str(), nullptr);
+        FPath = std::wstring(temp) + L"lullwick-help-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        CreateDirectoryW(FPath.c_str(), nullptr);
         for (const wchar_t* f : files) {
-            files_.push_back(path_ + f);
-            CloseHandle(CreateFileW(files_.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            FFiles.push_back(FPath + f);
+            CloseHandle(CreateFileW(FFiles.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         }
     }
     ~HelpFolder()
     {
-        for (const auto& f : files_) DeleteFileW(f.c_str());
-        RemoveDirectoryW(path_.c_str());
+        for (const auto& f : FFiles) DeleteFileW(f.c_str());
+        RemoveDirectoryW(FPath.c_str());
     }
-    std::wstring operator/(const wchar_t* name) const { return path_ + name; }
+    std::wstring operator/(const wchar_t* name) const { return FPath + name; }
 
 private:
-    std::wstring path_;
-    std::vector<std::wstring> files_;
+    std::wstring FPath;
+    std::vector<std::wstring> FFiles;
 };
 
 TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
@@ -356,7 +356,7 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
     for (const auto& c : cases) {
         const HelpFolder folder(c.files);
         calls.clear();
-        boxes_.Clear();
+        FBoxes.Clear();
         shellResult = c.shellResult;
         Application->SetHelpFile(folder / L"Lullwick.hlp");
         FormMain->ppHelpClick(nullptr);
@@ -367,11 +367,11 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
             expected.push_back(call);
         }
         EXPECT_EQ(calls, expected);
-        ASSERT_EQ(boxes_.Boxes().size(), c.box ? 1u : 0u);
+        ASSERT_EQ(FBoxes.Boxes().size(), c.box ? 1u : 0u);
         if (c.box) {
-            EXPECT_EQ(boxes_.Boxes()[0].text, *c.box + (folder / L"guide.html"));
-            EXPECT_EQ(boxes_.Boxes()[0].caption, L"Lullwick");
-            EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+            EXPECT_EQ(FBoxes.Boxes()[0].text, *c.box + (folder / L"guide.html"));
+            EXPECT_EQ(FBoxes.Boxes()[0].caption, L"Lullwick");
+            EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
         }
     }
     HelpViewer = originalViewer;
@@ -384,9 +384,9 @@ TEST_F(MainFormTest, RefusedTrayIconShowsTheErrorAndExitWritesNothing)
     ShellNotifyIcon = [](DWORD, NOTIFYICONDATAW*) -> BOOL { return FALSE; };
     Create();
     ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) { return Shell_NotifyIconW(m, d); };
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text, L"タスクトレイにアイコンを登録できません。");
-    EXPECT_EQ(boxes_.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    ASSERT_EQ(FBoxes.Boxes().size(), 1u);
+    EXPECT_EQ(FBoxes.Boxes()[0].text, L"タスクトレイにアイコンを登録できません。");
+    EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(GetScreenSaverActive()); // never switched off
     EXPECT_TRUE(Application->ShowMainForm());
     SetScreenSaverActive(false); // another program changes it meanwhile

@@ -45,7 +45,7 @@ protected:
     SavedStateTest()
     {
         RemoveSavedState();
-        originalCommand_ = SendSystemCommand;
+        FOriginalCommand = SendSystemCommand;
         SendSystemCommand = [](HWND, WPARAM) -> LRESULT { return 0; };
         TrackMenu = [](HMENU, int, int, HWND) -> UINT { return 0; };
         Application->SetShowMainForm(true);
@@ -55,8 +55,8 @@ protected:
         if (FormMain) Free(FormMain);
         FormMain = nullptr;
         RemoveSavedState();
-        SendSystemCommand = originalCommand_;
-        TrackMenu = originalTrack_;
+        SendSystemCommand = FOriginalCommand;
+        TrackMenu = FOriginalTrack;
         ProcessCommandLine = GetCommandLineW;
         SetShiftHeld(false);
         TakeQuitMessage();
@@ -74,10 +74,10 @@ protected:
         FormMain = nullptr;
     }
 
-    ScreenSaverSettingsGuard settings_;
-    MessageBoxRecorder boxes_;
-    SendSystemCommandFn originalCommand_;
-    TrackMenuFn originalTrack_ = TrackMenu;
+    ScreenSaverSettingsGuard FSettings;
+    MessageBoxRecorder FBoxes;
+    SendSystemCommandFn FOriginalCommand;
+    TrackMenuFn FOriginalTrack = TrackMenu;
 };
 
 TEST_F(SavedStateTest, RunKeepsItsRecordUntilTheStateIsBack)
@@ -104,7 +104,7 @@ TEST_F(SavedStateTest, RecordOfAKilledRunIsPutBackBeforeTheStartRecords)
         End();
         EXPECT_EQ(GetScreenSaverActive(), recorded);
         EXPECT_EQ(RawRecord(), std::nullopt);
-        EXPECT_TRUE(boxes_.Boxes().empty());
+        EXPECT_TRUE(FBoxes.Boxes().empty());
     }
 }
 
@@ -161,7 +161,7 @@ TEST_F(SavedStateTest, RecordOfTheWrongTypeOrValueIsRemovedAndIgnored)
         End();
         EXPECT_FALSE(GetScreenSaverActive());
         EXPECT_EQ(RawRecord(), std::nullopt);
-        EXPECT_TRUE(boxes_.Boxes().empty());
+        EXPECT_TRUE(FBoxes.Boxes().empty());
     }
 }
 

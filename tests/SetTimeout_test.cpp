@@ -28,8 +28,8 @@ protected:
         };
         Application->CreateForm(FormMain);
         Application->CreateForm(FormSetTimeout);
-        dialog_ = FormSetTimeout;
-        edit_ = dialog_->EditUpDownTimeout;
+        FDialog = FormSetTimeout;
+        FEdit = FDialog->EditUpDownTimeout;
     }
     ~SetTimeoutTest() override
     {
@@ -46,10 +46,10 @@ protected:
         // Without a window manager the focus follows the pointer, which an
         // earlier test may have left anywhere: put it where the user's would be.
         RECT r;
-        GetWindowRect(dialog_->Handle(), &r);
+        GetWindowRect(FDialog->Handle(), &r);
         SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         // Under a loaded display server the activation that follows can come late.
-        PumpUntil([this] { return GetFocus() == edit_->Handle(); }, 1000);
+        PumpUntil([this] { return GetFocus() == FEdit->Handle(); }, 1000);
         PumpFor(30);
     }
     // Keys as the keyboard sends them to the focused window.
@@ -68,16 +68,16 @@ protected:
     }
     void ClearEdit()
     {
-        SendMessageW(edit_->Handle(), EM_SETSEL, 0, -1);
+        SendMessageW(FEdit->Handle(), EM_SETSEL, 0, -1);
         Press(VK_DELETE);
     }
-    bool Shown() const { return IsWindowVisible(dialog_->Handle()) != FALSE; }
+    bool Shown() const { return IsWindowVisible(FDialog->Handle()) != FALSE; }
 
     static inline int beeps = 0;
-    ScreenSaverSettingsGuard settings_;
-    MessageBoxRecorder boxes_;
-    TFormSetTimeout* dialog_;
-    TEditUpDown* edit_;
+    ScreenSaverSettingsGuard FSettings;
+    MessageBoxRecorder FBoxes;
+    TFormSetTimeout* FDialog;
+    TEditUpDown* FEdit;
 };
 
 TEST_F(SetTimeoutTest, OpensWithTheSystemsWaitTimeAndTheFocusInTheEdit)
@@ -86,12 +86,12 @@ TEST_F(SetTimeoutTest, OpensWithTheSystemsWaitTimeAndTheFocusInTheEdit)
     EXPECT_FALSE(Shown());
     Open();
     ASSERT_TRUE(Shown());
-    EXPECT_EQ(edit_->Text(), "10");
-    EXPECT_EQ(GetFocus(), edit_->Handle());
-    EXPECT_EQ(dialog_->ButtonOK->Text(), "OK");
-    EXPECT_EQ(text::ToWide(dialog_->ButtonCancel->Text()), L"キャンセル");
+    EXPECT_EQ(FEdit->Text(), "10");
+    EXPECT_EQ(GetFocus(), FEdit->Handle());
+    EXPECT_EQ(FDialog->ButtonOK->Text(), "OK");
+    EXPECT_EQ(text::ToWide(FDialog->ButtonCancel->Text()), L"キャンセル");
     RECT client;
-    GetClientRect(dialog_->Handle(), &client);
+    GetClientRect(FDialog->Handle(), &client);
     EXPECT_EQ(client.right, 225);
     EXPECT_EQ(client.bottom, 113);
 }
@@ -100,8 +100,8 @@ TEST_F(SetTimeoutTest, BelowAMinuteOpensAtOneAndOkStoresSixtySeconds)
 {
     SetSaverSeconds(59);
     Open();
-    EXPECT_EQ(edit_->Text(), "1");
-    dialog_->ButtonOK->Click();
+    EXPECT_EQ(FEdit->Text(), "1");
+    FDialog->ButtonOK->Click();
     EXPECT_EQ(SaverSeconds(), 60);
     EXPECT_FALSE(Shown());
 }
@@ -110,7 +110,7 @@ TEST_F(SetTimeoutTest, BeyondTheSixteenBitRangeOpensAtTheUpperBound)
 {
     SetSaverSeconds(40000 * 60);
     Open();
-    EXPECT_EQ(edit_->Text(), "9999");
+    EXPECT_EQ(FEdit->Text(), "9999");
 }
 
 TEST_F(SetTimeoutTest, TypingEnterEnterStoresAndHides)
@@ -121,13 +121,13 @@ TEST_F(SetTimeoutTest, TypingEnterEnterStoresAndHides)
     Type(L"25");
     Press(VK_RETURN);
     EXPECT_TRUE(Shown());
-    EXPECT_EQ(GetFocus(), dialog_->ButtonOK->Handle());
+    EXPECT_EQ(GetFocus(), FDialog->ButtonOK->Handle());
     EXPECT_EQ(SaverSeconds(), 600);
     Press(VK_RETURN);
     EXPECT_FALSE(Shown());
     EXPECT_EQ(SaverSeconds(), 1500);
     EXPECT_EQ(beeps, 0);
-    EXPECT_EQ(edit_->Text(), "25");
+    EXPECT_EQ(FEdit->Text(), "25");
 }
 
 TEST_F(SetTimeoutTest, EscMovesToCancelThenHidesWithoutStoring)
@@ -138,7 +138,7 @@ TEST_F(SetTimeoutTest, EscMovesToCancelThenHidesWithoutStoring)
     Type(L"33");
     Press(VK_ESCAPE);
     EXPECT_TRUE(Shown());
-    EXPECT_EQ(GetFocus(), dialog_->ButtonCancel->Handle());
+    EXPECT_EQ(GetFocus(), FDialog->ButtonCancel->Handle());
     Press(VK_ESCAPE);
     EXPECT_FALSE(Shown());
     EXPECT_EQ(SaverSeconds(), 600);
@@ -150,7 +150,7 @@ TEST_F(SetTimeoutTest, OkStoresTheLastAcceptedValueWhenTheTextIsNoNumber)
     SetSaverSeconds(600);
     Open();
     ClearEdit();
-    dialog_->ButtonOK->Click();
+    FDialog->ButtonOK->Click();
     EXPECT_EQ(SaverSeconds(), 600);
 
     Open();
@@ -158,7 +158,7 @@ TEST_F(SetTimeoutTest, OkStoresTheLastAcceptedValueWhenTheTextIsNoNumber)
     Type(L"7");
     ClearEdit();
     Type(L"0");
-    dialog_->ButtonOK->Click();
+    FDialog->ButtonOK->Click();
     EXPECT_EQ(SaverSeconds(), 7 * 60);
 }
 
@@ -174,11 +174,11 @@ TEST_F(SetTimeoutTest, PastedTextThatIsNoNumberIsIgnoredByOk)
     GlobalUnlock(memory);
     SetClipboardData(CF_UNICODETEXT, memory);
     CloseClipboard();
-    SendMessageW(edit_->Handle(), EM_SETSEL, 0, -1);
-    SendMessageW(edit_->Handle(), WM_PASTE, 0, 0);
-    EXPECT_NE(edit_->Text(), "10");
-    EXPECT_EQ(edit_->Position(), 10);
-    dialog_->ButtonOK->Click();
+    SendMessageW(FEdit->Handle(), EM_SETSEL, 0, -1);
+    SendMessageW(FEdit->Handle(), WM_PASTE, 0, 0);
+    EXPECT_NE(FEdit->Text(), "10");
+    EXPECT_EQ(FEdit->Position(), 10);
+    FDialog->ButtonOK->Click();
     EXPECT_EQ(SaverSeconds(), 600);
 }
 
@@ -188,10 +188,10 @@ TEST_F(SetTimeoutTest, ReopeningAfterCancelShowsTheSystemsValue)
     Open();
     ClearEdit();
     Type(L"77");
-    dialog_->ButtonCancel->Click();
+    FDialog->ButtonCancel->Click();
     EXPECT_FALSE(Shown());
     Open();
-    EXPECT_EQ(edit_->Text(), "5");
+    EXPECT_EQ(FEdit->Text(), "5");
 }
 
 TEST_F(SetTimeoutTest, CloseBoxHidesLikeCancel)
@@ -200,7 +200,7 @@ TEST_F(SetTimeoutTest, CloseBoxHidesLikeCancel)
     Open();
     ClearEdit();
     Type(L"9");
-    SendMessageW(dialog_->Handle(), WM_CLOSE, 0, 0);
+    SendMessageW(FDialog->Handle(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(Shown());
     EXPECT_EQ(SaverSeconds(), 300);
     EXPECT_FALSE(TakeQuitMessage());
@@ -215,7 +215,7 @@ TEST_F(SetTimeoutTest, ChoosingTheItemAgainDoesNotReload)
     SetSaverSeconds(1200);
     Open();
     EXPECT_TRUE(Shown());
-    EXPECT_EQ(edit_->Text(), "42");
+    EXPECT_EQ(FEdit->Text(), "42");
 }
 
 TEST_F(SetTimeoutTest, MenuCaptionShowsTheNewValueOnlyAtTheNextOpening)
@@ -225,7 +225,7 @@ TEST_F(SetTimeoutTest, MenuCaptionShowsTheNewValueOnlyAtTheNextOpening)
     EXPECT_EQ(text::ToWide(FormMain->ppTimeout->Caption()), L"＜現在の待ち時間\t：　10分＞ ...");
     ClearEdit();
     Type(L"25");
-    dialog_->ButtonOK->Click();
+    FDialog->ButtonOK->Click();
     EXPECT_EQ(text::ToWide(FormMain->ppTimeout->Caption()), L"＜現在の待ち時間\t：　10分＞ ...");
     const TrackMenuFn original = TrackMenu;
     TrackMenu = [](HMENU, int, int, HWND) -> UINT { return 0; };
@@ -237,20 +237,20 @@ TEST_F(SetTimeoutTest, MenuCaptionShowsTheNewValueOnlyAtTheNextOpening)
 TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
 {
     Open();
-    ASSERT_EQ(GetFocus(), edit_->Handle());
+    ASSERT_EQ(GetFocus(), FEdit->Handle());
     Press(VK_TAB);
-    EXPECT_EQ(GetFocus(), dialog_->ButtonOK->Handle());
+    EXPECT_EQ(GetFocus(), FDialog->ButtonOK->Handle());
     Press(VK_TAB);
-    EXPECT_EQ(GetFocus(), dialog_->ButtonCancel->Handle());
+    EXPECT_EQ(GetFocus(), FDialog->ButtonCancel->Handle());
     Press(VK_TAB);
-    EXPECT_EQ(GetFocus(), edit_->Handle());
-    dialog_->ButtonCancel->SetFocus();
+    EXPECT_EQ(GetFocus(), FEdit->Handle());
+    FDialog->ButtonCancel->SetFocus();
     PostMessageW(GetFocus(), WM_SYSCHAR, L'w', 1 << 29);
     PumpFor(30);
-    EXPECT_EQ(GetFocus(), edit_->Handle());
-    dialog_->ButtonOK->SetFocus();
+    EXPECT_EQ(GetFocus(), FEdit->Handle());
+    FDialog->ButtonOK->SetFocus();
     Type(L"W");
-    EXPECT_EQ(GetFocus(), edit_->Handle());
+    EXPECT_EQ(GetFocus(), FEdit->Handle());
     EXPECT_TRUE(Shown());
 }
 

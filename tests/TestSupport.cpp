@@ -21,20 +21,20 @@ MessageBoxRecorder::~MessageBoxRecorder()
 
 int MessageBoxRecorder::Record(HWND, const std::wstring& text, const std::wstring& caption, UINT style)
 {
-    if (activeRecorder) activeRecorder->boxes_.push_back({text, caption, style});
+    if (activeRecorder) activeRecorder->FBoxes.push_back({text, caption, style});
     return IDOK;
 }
 
 ScreenSaverSettingsGuard::ScreenSaverSettingsGuard()
 {
-    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active_, 0);
-    SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds_, 0);
+    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &FActive, 0);
+    SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &FSeconds, 0);
 }
 
 ScreenSaverSettingsGuard::~ScreenSaverSettingsGuard()
 {
-    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, active_, nullptr, SPIF_UPDATEINIFILE);
-    SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(seconds_), nullptr, SPIF_UPDATEINIFILE);
+    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, FActive, nullptr, SPIF_UPDATEINIFILE);
+    SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(FSeconds), nullptr, SPIF_UPDATEINIFILE);
 }
 
 void SetSaverSeconds(int seconds)

@@ -20,12 +20,12 @@ public:
     MessageBoxRecorder(const MessageBoxRecorder&) = delete;
     MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
 
-    const std::vector<Box>& Boxes() const { return boxes_; }
-    void Clear() { boxes_.clear(); }
+    const std::vector<Box>& Boxes() const { return FBoxes; }
+    void Clear() { FBoxes.clear(); }
 
 private:
     static int Record(HWND, const std::wstring& text, const std::wstring& caption, UINT style);
-    std::vector<Box> boxes_;
+    std::vector<Box> FBoxes;
 };
 
 // Keeps the user's screen-saver settings of the prefix as they were before the test.
@@ -37,8 +37,8 @@ public:
     ScreenSaverSettingsGuard& operator=(const ScreenSaverSettingsGuard&) = delete;
 
 private:
-    BOOL active_ = FALSE;
-    INT seconds_ = 0;
+    BOOL FActive = FALSE;
+    INT FSeconds = 0;
 };
 
 void SetSaverSeconds(int seconds);

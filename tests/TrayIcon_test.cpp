@@ -60,14 +60,14 @@ public:
 
 class TrayIconTest : public testing::Test {
 protected:
-    TrayIconTest() : form_(new TForm(Application)) { }
+    TrayIconTest() : FForm(new TForm(Application)) { }
     ~TrayIconTest() override
     {
-        Free(form_);
-        TrackMenu = original_;
+        Free(FForm);
+        TrackMenu = FOriginal;
     }
 
-    TTrayIcon* NewIcon(TComponent* owner = nullptr) { return new TTrayIcon(owner ? owner : form_); }
+    TTrayIcon* NewIcon(TComponent* owner = nullptr) { return new TTrayIcon(owner ? owner : FForm); }
     TTrayIcon* NewVisibleIcon(TComponent* owner = nullptr)
     {
         TTrayIcon* icon = NewIcon(owner);
@@ -89,9 +89,9 @@ protected:
     }
     static DWORD ClickWait() { return GetDoubleClickTime() + 50; }
 
-    ShellWatch shell_;
-    TForm* form_;
-    TrackMenuFn original_ = TrackMenu;
+    ShellWatch FShell;
+    TForm* FForm;
+    TrackMenuFn FOriginal = TrackMenu;
 };
 
 TEST_F(TrayIconTest, IdentifiersFollowTheLastEntry)
@@ -115,7 +115,7 @@ TEST_F(TrayIconTest, AHundredIconsAtMost)
 {
     std::vector<TTrayIcon*> icons;
     for (int i = 0; i < MaxTrayIcons; ++i) icons.push_back(NewIcon());
-    const size_t owned = form_->Components().size();
+    const size_t owned = FForm->Components().size();
     try {
         NewIcon();
         FAIL() << "the 101st icon was made";
@@ -123,10 +123,10 @@ TEST_F(TrayIconTest, AHundredIconsAtMost)
         EXPECT_EQ(text::ToWide(e.Message()), L"タスクトレイにアイコンを登録できません。");
     }
     EXPECT_EQ(TrayIconList.size(), 100u);
-    EXPECT_EQ(form_->Components().size(), owned);
+    EXPECT_EQ(FForm->Components().size(), owned);
     Free(icons[40]);
     EXPECT_EQ(NewIcon()->TrayId(), 101);
-    EXPECT_TRUE(shell_.calls.empty());
+    EXPECT_TRUE(FShell.calls.empty());
 }
 
 TEST_F(TrayIconTest, TipIsCutAt62BytesAndAnUnchangedTipSendsNothing)
@@ -136,38 +136,38 @@ TEST_F(TrayIconTest, TipIsCutAt62BytesAndAnUnchangedTipSendsNothing)
     const std::string seventy(70, 'x');
     icon->SetTipHelp(seventy);
     EXPECT_EQ(icon->TipHelp(), std::string(62, 'x'));
-    EXPECT_EQ(shell_.Count(NIM_MODIFY), 1);
-    EXPECT_EQ(shell_.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(FShell.Count(NIM_MODIFY), 1);
+    EXPECT_EQ(FShell.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     icon->SetTipHelp(seventy);
-    EXPECT_EQ(shell_.Count(NIM_MODIFY), 1);
+    EXPECT_EQ(FShell.Count(NIM_MODIFY), 1);
     // A double-byte character cut in half is stored so, but not shown half.
     icon->SetTipHelp(std::string(61, 'y') + text::FromUtf8("あ"));
     EXPECT_EQ(icon->TipHelp().size(), 62u);
-    EXPECT_EQ(std::wstring(shell_.Last().data.szTip), std::wstring(61, L'y'));
+    EXPECT_EQ(std::wstring(FShell.Last().data.szTip), std::wstring(61, L'y'));
 }
 
 TEST_F(TrayIconTest, EmptyTipSendsAModifyWithoutTheTipFlag)
 {
     TTrayIcon* icon = NewVisibleIcon();
     icon->SetTipHelp("");
-    ASSERT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(shell_.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
-    EXPECT_EQ(shell_.Last().data.szTip[0], L'\0');
+    ASSERT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(FShell.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
+    EXPECT_EQ(FShell.Last().data.szTip[0], L'\0');
 }
 
 TEST_F(TrayIconTest, ShellRequestsCarryTheRecordOfThisIcon)
 {
     TTrayIcon* icon = NewVisibleIcon();
-    ASSERT_EQ(shell_.calls.size(), 1u);
-    const NOTIFYICONDATAW& d = shell_.Last().data;
-    EXPECT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_ADD));
+    ASSERT_EQ(FShell.calls.size(), 1u);
+    const NOTIFYICONDATAW& d = FShell.Last().data;
+    EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(d.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
     EXPECT_EQ(d.uID, static_cast<UINT>(icon->TrayId()));
     EXPECT_EQ(d.uCallbackMessage, WM_TRAYNOTIFY);
     EXPECT_EQ(d.hWnd, CallbackWindow->Handle());
     EXPECT_EQ(std::wstring(d.szTip), L"TipHelp");
     Free(icon);
-    EXPECT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_DELETE));
 }
 
 TEST_F(TrayIconTest, VisibleFallsBackFromOwnIconToFormIconToApplicationIcon)
@@ -177,22 +177,22 @@ TEST_F(TrayIconTest, VisibleFallsBackFromOwnIconToFormIconToApplicationIcon)
     TTrayIcon* withOwn = NewIcon();
     withOwn->SetIcon(&own);
     withOwn->SetVisible(true);
-    EXPECT_EQ(shell_.Last().data.hIcon, withOwn->Icon().Handle());
+    EXPECT_EQ(FShell.Last().data.hIcon, withOwn->Icon().Handle());
 
-    form_->Icon().LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", 32);
+    FForm->Icon().LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", 32);
     NewVisibleIcon();
-    EXPECT_EQ(shell_.Last().data.hIcon, form_->Icon().Handle());
-    form_->Icon().Clear();
+    EXPECT_EQ(FShell.Last().data.hIcon, FForm->Icon().Handle());
+    FForm->Icon().Clear();
 
     NewVisibleIcon();
-    EXPECT_EQ(shell_.Last().data.hIcon, Application->Icon().Handle());
+    EXPECT_EQ(FShell.Last().data.hIcon, Application->Icon().Handle());
 
     Application->Icon().Clear();
-    const size_t calls = shell_.calls.size();
+    const size_t calls = FShell.calls.size();
     TTrayIcon* none = NewIcon();
     none->SetVisible(true);
     EXPECT_FALSE(none->Visible());
-    EXPECT_EQ(shell_.calls.size(), calls);
+    EXPECT_EQ(FShell.calls.size(), calls);
     Application->Icon().LoadFromResource(GetModuleHandleW(nullptr), L"MAINICON", GetSystemMetrics(SM_CXICON));
 }
 
@@ -205,23 +205,23 @@ TEST_F(TrayIconTest, EmptyingTheOwnIconShowsTheFallback)
     icon->SetVisible(true);
     icon->SetIcon(nullptr);
     EXPECT_TRUE(icon->Icon().Empty());
-    ASSERT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(shell_.Last().data.hIcon, Application->Icon().Handle());
+    ASSERT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(FShell.Last().data.hIcon, Application->Icon().Handle());
 }
 
 TEST_F(TrayIconTest, RefusedAddRaisesAndLeavesVisibleButUnregistered)
 {
     TTrayIcon* icon = NewIcon();
-    shell_.refuse = true;
+    FShell.refuse = true;
     EXPECT_THROW(icon->SetVisible(true), ENotifyIconError);
     EXPECT_TRUE(icon->Visible());
     EXPECT_FALSE(icon->Registered());
-    const size_t calls = shell_.calls.size();
+    const size_t calls = FShell.calls.size();
     icon->SetVisible(true);
-    EXPECT_EQ(shell_.calls.size(), calls);
-    shell_.refuse = false;
+    EXPECT_EQ(FShell.calls.size(), calls);
+    FShell.refuse = false;
     icon->SetVisible(false);
-    EXPECT_EQ(shell_.calls.size(), calls); // nothing to delete
+    EXPECT_EQ(FShell.calls.size(), calls); // nothing to delete
     icon->SetVisible(true);
     EXPECT_TRUE(icon->Registered());
 }
@@ -229,19 +229,19 @@ TEST_F(TrayIconTest, RefusedAddRaisesAndLeavesVisibleButUnregistered)
 TEST_F(TrayIconTest, RefusedModifyRaisesButKeepsTheNewTip)
 {
     TTrayIcon* icon = NewVisibleIcon();
-    shell_.refuse = true;
+    FShell.refuse = true;
     EXPECT_THROW(icon->SetTipHelp("new"), ENotifyIconError);
     EXPECT_EQ(icon->TipHelp(), "new");
-    shell_.refuse = false;
+    FShell.refuse = false;
 }
 
 TEST_F(TrayIconTest, IconLeavesTheTrayWhileItsWindowStillExists)
 {
     const UINT id = static_cast<UINT>(NewVisibleIcon()->TrayId());
-    Free(std::exchange(form_, new TForm(Application)));
-    ASSERT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_DELETE));
-    EXPECT_EQ(shell_.Last().data.uID, id);
-    EXPECT_TRUE(shell_.Last().windowAlive);
+    Free(std::exchange(FForm, new TForm(Application)));
+    ASSERT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(FShell.Last().data.uID, id);
+    EXPECT_TRUE(FShell.Last().windowAlive);
 }
 
 TEST_F(TrayIconTest, TaskbarCreatedWhileTheRemovalIsSentLeavesTheIconOut)
@@ -249,13 +249,13 @@ TEST_F(TrayIconTest, TaskbarCreatedWhileTheRemovalIsSentLeavesTheIconOut)
     // Wine's tray announces itself anew when its last icon goes.
     const UINT id = static_cast<UINT>(NewVisibleIcon()->TrayId());
     MessageBoxRecorder boxes;
-    shell_.during = [announced = false](DWORD message) mutable {
+    FShell.during = [announced = false](DWORD message) mutable {
         if (message == NIM_DELETE && !std::exchange(announced, true))
             SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     };
-    Free(std::exchange(form_, new TForm(Application)));
-    shell_.during = nullptr;
-    EXPECT_EQ(shell_.Count(NIM_ADD, id), 1);
+    Free(std::exchange(FForm, new TForm(Application)));
+    FShell.during = nullptr;
+    EXPECT_EQ(FShell.Count(NIM_ADD, id), 1);
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
@@ -267,10 +267,10 @@ TEST_F(TrayIconTest, IconsOfOtherOwnersOutliveTheFirstOwner)
     int moves = 0;
     kept->OnMouseMove = [&moves](TComponent*, TShiftState, int, int) { ++moves; };
     const UINT id = static_cast<UINT>(kept->TrayId());
-    const HWND reportsTo = shell_.Last().data.hWnd;
+    const HWND reportsTo = FShell.Last().data.hWnd;
     Free(first);
     ASSERT_TRUE(kept->Registered());
-    EXPECT_EQ(shell_.Count(NIM_DELETE, id), 0);
+    EXPECT_EQ(FShell.Count(NIM_DELETE, id), 0);
     ASSERT_NE(CallbackWindow, nullptr);
     PostMessageW(reportsTo, WM_TRAYNOTIFY, id, WM_MOUSEMOVE); // as the shell does
     PumpFor(50);
@@ -278,7 +278,7 @@ TEST_F(TrayIconTest, IconsOfOtherOwnersOutliveTheFirstOwner)
     kept->SetVisible(false);
     kept->SetVisible(true);
     EXPECT_TRUE(kept->Registered());
-    EXPECT_EQ(shell_.Last().data.hWnd, CallbackWindow->Handle());
+    EXPECT_EQ(FShell.Last().data.hWnd, CallbackWindow->Handle());
 }
 
 TEST_F(TrayIconTest, DestroyedMenuIsForgottenByBothReferences)
@@ -319,7 +319,7 @@ TEST_F(TrayIconTest, DesignModeNeverTalksToTheShell)
     EXPECT_TRUE(icon->Visible());
     EXPECT_FALSE(icon->Registered());
     Free(designer);
-    EXPECT_TRUE(shell_.calls.empty());
+    EXPECT_TRUE(FShell.calls.empty());
 }
 
 class TIconForm : public TForm {
@@ -343,8 +343,8 @@ TEST_F(TrayIconTest, ReadFromADescriptionTheTipStartsEmpty)
                " object Menu: TPopupMenu\n end\nend\n");
     EXPECT_EQ(form->Tray->TipHelp(), "");
     EXPECT_EQ(form->Tray->RBPopupMenu(), form->Menu);
-    ASSERT_EQ(shell_.Count(NIM_ADD), 1); // added once, at the end of loading
-    EXPECT_EQ(shell_.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
+    ASSERT_EQ(FShell.Count(NIM_ADD), 1); // added once, at the end of loading
+    EXPECT_EQ(FShell.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
     Free(form);
 
     form = new TIconForm(Application);
@@ -357,13 +357,13 @@ TEST_F(TrayIconTest, ReadFromADescriptionTheTipStartsEmpty)
 TEST_F(TrayIconTest, RefusedAddWhileLoadingCanBeRetried)
 {
     auto* form = new TIconForm(Application);
-    shell_.refuse = true;
+    FShell.refuse = true;
     EXPECT_THROW(
         form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Visible = True\n end\nend\n"), ENotifyIconError);
-    shell_.refuse = false;
+    FShell.refuse = false;
     form->Tray->SetVisible(false);
     form->Tray->SetVisible(true);
-    EXPECT_EQ(shell_.Last().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_ADD));
     EXPECT_TRUE(form->Tray->Registered());
     Free(form);
 }
@@ -374,13 +374,13 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
     const std::vector<TTrayIcon*> icons{NewVisibleIcon(), NewVisibleIcon(), NewVisibleIcon()};
     NewIcon(); // hidden: stays out
     TTrayIcon* refused = icons[1];
-    shell_.refuseAddOf = static_cast<UINT>(refused->TrayId());
-    shell_.calls.clear();
+    FShell.refuseAddOf = static_cast<UINT>(refused->TrayId());
+    FShell.calls.clear();
     MessageBoxRecorder boxes;
     SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_EQ(shell_.Count(NIM_ADD), 3);
+    EXPECT_EQ(FShell.Count(NIM_ADD), 3);
     for (TTrayIcon* icon : icons) {
-        const bool taken = std::any_of(shell_.calls.begin(), shell_.calls.end(), [icon](const ShellCall& c) {
+        const bool taken = std::any_of(FShell.calls.begin(), FShell.calls.end(), [icon](const ShellCall& c) {
             return c.message == NIM_ADD && c.data.uID == static_cast<UINT>(icon->TrayId()) && c.accepted;
         });
         EXPECT_EQ(taken, icon != refused) << icon->TrayId();
@@ -418,60 +418,60 @@ class TrayMessages : public TrayIconTest {
 protected:
     TrayMessages()
     {
-        icon_ = NewVisibleIcon();
-        icon_->OnClick = [this](TComponent* sender) {
-            EXPECT_EQ(sender, icon_);
-            ++seen_.clicks;
-            seen_.clickAt = GetTickCount64();
+        FIcon = NewVisibleIcon();
+        FIcon->OnClick = [this](TComponent* sender) {
+            EXPECT_EQ(sender, FIcon);
+            ++FSeen.clicks;
+            FSeen.clickAt = GetTickCount64();
         };
-        icon_->OnDblClick = [this](TComponent*) { ++seen_.doubles; };
+        FIcon->OnDblClick = [this](TComponent*) { ++FSeen.doubles; };
     }
     void Pump(DWORD ms) { PumpFor(ms); }
     // A released click whose wait is still running.
     void StartClick()
     {
-        Post(icon_, WM_LBUTTONDOWN);
-        Post(icon_, WM_LBUTTONUP);
+        Post(FIcon, WM_LBUTTONDOWN);
+        Post(FIcon, WM_LBUTTONUP);
         Pump(50);
-        ASSERT_TRUE(icon_->ClickPending);
+        ASSERT_TRUE(FIcon->ClickPending);
     }
 
-    TTrayIcon* icon_;
-    Seen seen_;
+    TTrayIcon* FIcon;
+    Seen FSeen;
 };
 
 TEST_F(TrayMessages, SingleClickRaisesOnClickAfterTheDoubleClickTime)
 {
-    Post(icon_, WM_LBUTTONDOWN);
-    Post(icon_, WM_LBUTTONUP);
+    Post(FIcon, WM_LBUTTONDOWN);
+    Post(FIcon, WM_LBUTTONUP);
     const ULONGLONG released = GetTickCount64();
-    ASSERT_TRUE(PumpUntil([this] { return seen_.clicks > 0; }, 5000));
-    const ULONGLONG waited = seen_.clickAt - released;
+    ASSERT_TRUE(PumpUntil([this] { return FSeen.clicks > 0; }, 5000));
+    const ULONGLONG waited = FSeen.clickAt - released;
     EXPECT_GE(waited + 20, ClickWait());
     EXPECT_LE(waited, ClickWait() + 400);
     Pump(ClickWait());
-    EXPECT_EQ(seen_.clicks, 1);
-    EXPECT_EQ(seen_.doubles, 0);
+    EXPECT_EQ(FSeen.clicks, 1);
+    EXPECT_EQ(FSeen.doubles, 0);
 }
 
 TEST_F(TrayMessages, DoubleClickRaisesOnlyOnDblClick)
 {
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Post(icon_, m);
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Post(FIcon, m);
     Pump(ClickWait() + 300);
-    EXPECT_EQ(seen_.doubles, 1);
-    EXPECT_EQ(seen_.clicks, 0);
-    EXPECT_FALSE(icon_->ClickPending);
+    EXPECT_EQ(FSeen.doubles, 1);
+    EXPECT_EQ(FSeen.clicks, 0);
+    EXPECT_FALSE(FIcon->ClickPending);
 }
 
 TEST_F(TrayMessages, SecondPressHeldPastTheWaitGivesTwoClicks)
 {
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK}) Post(icon_, m);
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK}) Post(FIcon, m);
     Pump(ClickWait() + 300);
-    EXPECT_EQ(seen_.doubles, 1);
-    EXPECT_EQ(seen_.clicks, 1);
-    Post(icon_, WM_LBUTTONUP);
+    EXPECT_EQ(FSeen.doubles, 1);
+    EXPECT_EQ(FSeen.clicks, 1);
+    Post(FIcon, WM_LBUTTONUP);
     Pump(ClickWait() + 300);
-    EXPECT_EQ(seen_.clicks, 2);
+    EXPECT_EQ(FSeen.clicks, 2);
 }
 
 TEST_F(TrayMessages, PendingClickStaysWithItsIcon)
@@ -479,8 +479,8 @@ TEST_F(TrayMessages, PendingClickStaysWithItsIcon)
     TTrayIcon* other = NewIcon();
     ASSERT_NO_FATAL_FAILURE(StartClick());
     Post(other, WM_MOUSEMOVE);
-    EXPECT_TRUE(PumpUntil([this] { return seen_.clicks == 1; }, ClickWait() + 1000));
-    EXPECT_FALSE(icon_->ClickPending);
+    EXPECT_TRUE(PumpUntil([this] { return FSeen.clicks == 1; }, ClickWait() + 1000));
+    EXPECT_FALSE(FIcon->ClickPending);
 }
 
 TEST_F(TrayMessages, RefusedThreadStartIsReportedAndTheNextClickCounts)
@@ -489,46 +489,46 @@ TEST_F(TrayMessages, RefusedThreadStartIsReportedAndTheNextClickCounts)
     const size_t threads = Application->ThreadCount();
     const CreateThreadFn original = CreatePlatformThread;
     CreatePlatformThread = [](LPTHREAD_START_ROUTINE, void*) -> HANDLE { return nullptr; };
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_LBUTTONUP);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_LBUTTONUP);
     CreatePlatformThread = original;
     EXPECT_EQ(Application->ThreadCount(), threads);
-    EXPECT_FALSE(icon_->ClickPending);
+    EXPECT_FALSE(FIcon->ClickPending);
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, L"スレッドを開始できません。");
-    Post(icon_, WM_LBUTTONUP);
-    EXPECT_TRUE(PumpUntil([this] { return seen_.clicks == 1; }, ClickWait() + 1000));
+    Post(FIcon, WM_LBUTTONUP);
+    EXPECT_TRUE(PumpUntil([this] { return FSeen.clicks == 1; }, ClickWait() + 1000));
 }
 
 TEST_F(TrayMessages, DisablingWhileAClickIsPendingCancelsIt)
 {
     ASSERT_NO_FATAL_FAILURE(StartClick());
-    icon_->SetEnabled(false);
+    FIcon->SetEnabled(false);
     Pump(ClickWait() + 300);
-    EXPECT_EQ(seen_.clicks, 0);
+    EXPECT_EQ(FSeen.clicks, 0);
     // A disabled icon raises nothing, but its messages still set the current icon.
     CallbackWindow->CurrentIcon = nullptr;
-    Post(icon_, WM_LBUTTONDBLCLK);
+    Post(FIcon, WM_LBUTTONDBLCLK);
     Pump(50);
-    EXPECT_EQ(seen_.doubles, 0);
-    EXPECT_EQ(CallbackWindow->CurrentIcon, icon_);
+    EXPECT_EQ(FSeen.doubles, 0);
+    EXPECT_EQ(CallbackWindow->CurrentIcon, FIcon);
 }
 
 TEST_F(TrayMessages, WithOnMouseUpSetThereIsNeverAClick)
 {
-    icon_->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState s, int, int) {
-        ++seen_.downs;
-        seen_.button = b;
-        seen_.shift = s;
+    FIcon->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState s, int, int) {
+        ++FSeen.downs;
+        FSeen.button = b;
+        FSeen.shift = s;
     };
-    icon_->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) { ++seen_.ups; };
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Post(icon_, m);
+    FIcon->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) { ++FSeen.ups; };
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Post(FIcon, m);
     Pump(ClickWait() + 300);
-    EXPECT_EQ(seen_.downs, 1);
-    EXPECT_EQ(seen_.button, TMouseButton::mbLeft);
-    EXPECT_EQ(seen_.shift, ssLeft);
-    EXPECT_EQ(seen_.ups, 2);
-    EXPECT_EQ(seen_.doubles, 1);
-    EXPECT_EQ(seen_.clicks, 0);
+    EXPECT_EQ(FSeen.downs, 1);
+    EXPECT_EQ(FSeen.button, TMouseButton::mbLeft);
+    EXPECT_EQ(FSeen.shift, ssLeft);
+    EXPECT_EQ(FSeen.ups, 2);
+    EXPECT_EQ(FSeen.doubles, 1);
+    EXPECT_EQ(FSeen.clicks, 0);
 }
 
 TEST_F(TrayMessages, RightPressOpensTheMenuAtThePointer)
@@ -536,14 +536,14 @@ TEST_F(TrayMessages, RightPressOpensTheMenuAtThePointer)
     static int tracked = 0;
     static POINT at{};
     tracked = 0;
-    auto* menu = new TPopupMenu(form_);
+    auto* menu = new TPopupMenu(FForm);
     int popups = 0;
     menu->OnPopup = [&popups](TComponent*) { ++popups; };
-    icon_->SetRBPopupMenu(menu);
-    icon_->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState s, int, int) {
-        ++seen_.downs;
-        seen_.button = b;
-        seen_.shift = s;
+    FIcon->SetRBPopupMenu(menu);
+    FIcon->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState s, int, int) {
+        ++FSeen.downs;
+        FSeen.button = b;
+        FSeen.shift = s;
     };
     TrackMenu = [](HMENU, int x, int y, HWND) -> UINT {
         ++tracked;
@@ -553,21 +553,21 @@ TEST_F(TrayMessages, RightPressOpensTheMenuAtThePointer)
     SetCursorPos(40, 50);
     POINT cursor;
     GetCursorPos(&cursor);
-    Post(icon_, WM_RBUTTONDOWN);
+    Post(FIcon, WM_RBUTTONDOWN);
     Pump(100);
     EXPECT_EQ(tracked, 1);
     EXPECT_EQ(popups, 1);
     EXPECT_EQ(at.x, cursor.x);
     EXPECT_EQ(at.y, cursor.y);
-    EXPECT_EQ(seen_.downs, 0);
+    EXPECT_EQ(FSeen.downs, 0);
 
-    icon_->SetAutoPopup(false);
-    Post(icon_, WM_RBUTTONDOWN);
+    FIcon->SetAutoPopup(false);
+    Post(FIcon, WM_RBUTTONDOWN);
     Pump(100);
     EXPECT_EQ(tracked, 1);
-    EXPECT_EQ(seen_.downs, 1);
-    EXPECT_EQ(seen_.button, TMouseButton::mbRight);
-    EXPECT_EQ(seen_.shift, ssRight);
+    EXPECT_EQ(FSeen.downs, 1);
+    EXPECT_EQ(FSeen.button, TMouseButton::mbRight);
+    EXPECT_EQ(FSeen.shift, ssRight);
 }
 
 TEST_F(TrayMessages, BeforeAMenuOfAFormWaitingMessagesAreHandled)
@@ -585,12 +585,12 @@ TEST_F(TrayMessages, BeforeAMenuOfAFormWaitingMessagesAreHandled)
         handledBeforeMenu = markerHandled;
         return 0;
     };
-    auto* menu = new TPopupMenu(form_);
-    icon_->SetRBPopupMenu(menu);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_RBUTTONDOWN);
+    auto* menu = new TPopupMenu(FForm);
+    FIcon->SetRBPopupMenu(menu);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
     EXPECT_FALSE(handledBeforeMenu) << "nothing was waiting yet";
     PostMessageW(Application->Handle(), marker, 0, 0);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_RBUTTONDOWN);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
     EXPECT_TRUE(handledBeforeMenu);
     Application->UnhookMainWindow(hook);
 }
@@ -600,9 +600,9 @@ TEST_F(TrayMessages, WaitingQuitEndsTheProgramWithoutTheMenu)
     static int tracked = 0;
     tracked = 0;
     TrackMenu = [](HMENU, int, int, HWND) -> UINT { return ++tracked, 0; };
-    icon_->SetRBPopupMenu(new TPopupMenu(form_));
+    FIcon->SetRBPopupMenu(new TPopupMenu(FForm));
     PostQuitMessage(0);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_RBUTTONDOWN);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
     EXPECT_EQ(tracked, 0);
     EXPECT_FALSE(TakeQuitMessage()) << "the quit was not seen";
 }
@@ -612,15 +612,15 @@ TEST_F(TrayMessages, MenuFreedWhileWaitingMessagesAreHandledIsNotShown)
     static int tracked = 0;
     tracked = 0;
     TrackMenu = [](HMENU, int, int, HWND) -> UINT { return ++tracked, 0; };
-    auto* menu = new TPopupMenu(form_);
-    icon_->SetRBPopupMenu(menu);
+    auto* menu = new TPopupMenu(FForm);
+    FIcon->SetRBPopupMenu(menu);
     const UINT marker = WM_APP + 8;
     const int hook = Application->HookMainWindow([&menu, marker](UINT msg, WPARAM, LPARAM) {
         if (msg == marker) Free(std::exchange(menu, nullptr));
         return msg == marker;
     });
     PostMessageW(Application->Handle(), marker, 0, 0);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), WM_RBUTTONDOWN);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
     Application->UnhookMainWindow(hook);
     EXPECT_EQ(menu, nullptr);
     EXPECT_EQ(tracked, 0);
@@ -628,19 +628,19 @@ TEST_F(TrayMessages, MenuFreedWhileWaitingMessagesAreHandledIsNotShown)
 
 TEST_F(TrayMessages, ChosenMenuItemRaisesItsClick)
 {
-    auto* menu = new TPopupMenu(form_);
-    auto* first = new TMenuItem(form_);
-    auto* second = new TMenuItem(form_);
+    auto* menu = new TPopupMenu(FForm);
+    auto* first = new TMenuItem(FForm);
+    auto* second = new TMenuItem(FForm);
     menu->Add(first);
     menu->Add(second);
     int chosen = 0;
     second->OnClick = [&chosen](TComponent*) { ++chosen; };
-    icon_->SetRBPopupMenu(menu);
+    FIcon->SetRBPopupMenu(menu);
     TrackMenu = [](HMENU m, int, int, HWND) -> UINT {
         EXPECT_EQ(GetMenuItemCount(m), 2);
         return GetMenuItemID(m, 1);
     };
-    Post(icon_, WM_RBUTTONDOWN);
+    Post(FIcon, WM_RBUTTONDOWN);
     Pump(100);
     EXPECT_EQ(chosen, 1);
 }
@@ -660,12 +660,12 @@ TEST_F(TrayMessages, EachMouseMessageRaisesItsEventWithButtonShiftAndPointer)
             events.push_back({kind, b, s, x, y});
         };
     };
-    icon_->OnMouseDown = record("down");
-    icon_->OnMouseUp = record("up");
-    icon_->OnMouseMove = [&events](TComponent*, TShiftState s, int x, int y) {
+    FIcon->OnMouseDown = record("down");
+    FIcon->OnMouseUp = record("up");
+    FIcon->OnMouseMove = [&events](TComponent*, TShiftState s, int x, int y) {
         events.push_back({"move", TMouseButton::mbLeft, s, x, y});
     };
-    icon_->OnDblClick = [&events](TComponent*) { events.push_back({"double"}); };
+    FIcon->OnDblClick = [&events](TComponent*) { events.push_back({"double"}); };
     SetCursorPos(123, 77);
     POINT p;
     GetCursorPos(&p);
@@ -688,38 +688,38 @@ TEST_F(TrayMessages, EachMouseMessageRaisesItsEventWithButtonShiftAndPointer)
     };
     for (const auto& row : table) {
         events.clear();
-        SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon_->TrayId()), row.message);
+        SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), row.message);
         EXPECT_TRUE(events == row.expected) << "message 0x" << std::hex << row.message;
     }
-    EXPECT_EQ(seen_.clicks, 0);
+    EXPECT_EQ(FSeen.clicks, 0);
 }
 
 TEST_F(TrayMessages, UnknownIdentifierDoesNothing)
 {
-    Post(icon_, WM_MOUSEMOVE);
+    Post(FIcon, WM_MOUSEMOVE);
     Pump(50);
-    ASSERT_EQ(CallbackWindow->CurrentIcon, icon_);
+    ASSERT_EQ(CallbackWindow->CurrentIcon, FIcon);
     PostMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, 999, WM_LBUTTONDBLCLK);
     Pump(50);
-    EXPECT_EQ(CallbackWindow->CurrentIcon, icon_);
-    EXPECT_EQ(seen_.doubles, 0);
+    EXPECT_EQ(CallbackWindow->CurrentIcon, FIcon);
+    EXPECT_EQ(FSeen.doubles, 0);
 }
 
 TEST_F(TrayMessages, PendingClickOfADestroyedIconRaisesNothing)
 {
     ASSERT_NO_FATAL_FAILURE(StartClick());
-    Free(icon_);
+    Free(FIcon);
     Pump(ClickWait() + 300);
-    EXPECT_EQ(seen_.clicks, 0);
+    EXPECT_EQ(FSeen.clicks, 0);
 }
 
 TEST_F(TrayMessages, PendingClickOutlivingItsWindowRaisesNothing)
 {
     ASSERT_NO_FATAL_FAILURE(StartClick());
-    Free(form_); // the callback window and the icon go with it
-    form_ = new TForm(Application);
+    Free(FForm); // the callback window and the icon go with it
+    FForm = new TForm(Application);
     Pump(ClickWait() + 300);
-    EXPECT_EQ(seen_.clicks, 0);
+    EXPECT_EQ(FSeen.clicks, 0);
     EXPECT_EQ(CallbackWindow, nullptr);
 }
 

@@ -17,7 +17,7 @@ std::wstring RegistryFlag()
 }
 
 class ScreenSaverSettings : public testing::Test {
-    ScreenSaverSettingsGuard guard_;
+    ScreenSaverSettingsGuard FGuard;
 };
 
 TEST_F(ScreenSaverSettings, WaitTimeIsReadInWholeMinutesDroppingTheRemainder)

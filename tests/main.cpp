@@ -14,23 +14,23 @@ class TrayAnchor {
 public:
     TrayAnchor()
     {
-        window_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-        data_.cbSize = sizeof data_;
-        data_.hWnd = window_;
-        data_.uID = 0xA11C;
-        data_.uFlags = NIF_ICON;
-        data_.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        Shell_NotifyIconW(NIM_ADD, &data_);
+        FWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        FData.cbSize = sizeof FData;
+        FData.hWnd = FWindow;
+        FData.uID = 0xA11C;
+        FData.uFlags = NIF_ICON;
+        FData.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        Shell_NotifyIconW(NIM_ADD, &FData);
     }
     ~TrayAnchor()
     {
-        Shell_NotifyIconW(NIM_DELETE, &data_);
-        DestroyWindow(window_);
+        Shell_NotifyIconW(NIM_DELETE, &FData);
+        DestroyWindow(FWindow);
     }
 
 private:
-    HWND window_;
-    NOTIFYICONDATAW data_{};
+    HWND FWindow;
+    NOTIFYICONDATAW FData{};
 };
 
 } // namespace

@@ -33,22 +33,22 @@ std::unique_ptr<TCallbackWindow, FreeComponent> sharedWindow;
 class TFreeWatch : public TComponent {
 public:
     explicit TFreeWatch(TComponent& watched) : TComponent(nullptr) { FreeNotification(&watched); }
-    bool Freed() const { return freed_; }
+    bool Freed() const { return FFreed; }
     void Notification(TComponent* removed) override
     {
         TComponent::Notification(removed);
-        freed_ = true;
+        FFreed = true;
     }
 
 private:
-    bool freed_ = false;
+    bool FFreed = false;
 };
 
 } // namespace
 
 // ---- TSingleClick
 
-TSingleClick::TSingleClick(std::function<void(TThread*)> completion, LONGLONG released) : released_(released)
+TSingleClick::TSingleClick(std::function<void(TThread*)> completion, LONGLONG released) : FReleased(released)
 {
     OnTerminate = std::move(completion);
     Start();
@@ -65,7 +65,7 @@ LONGLONG TSingleClick::Clock()
 
 void TSingleClick::Execute()
 {
-    const LONGLONG due = released_ + (static_cast<LONGLONG>(GetDoubleClickTime()) + 50) * 1000;
+    const LONGLONG due = FReleased + (static_cast<LONGLONG>(GetDoubleClickTime()) + 50) * 1000;
     const LONGLONG left = due - Clock();
     Wait(left > 0 ? static_cast<DWORD>((left + 999) / 1000) : 0);
 }
@@ -80,7 +80,7 @@ TCallbackWindow::TCallbackWindow(TWinControl* parent) : TWinControl(nullptr)
     }
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     // The shell announces a new taskbar to top-level windows only.
-    taskbarHook_ = Application->HookMainWindow([this](UINT msg, WPARAM, LPARAM) {
+    FTaskbarHook = Application->HookMainWindow([this](UINT msg, WPARAM, LPARAM) {
         if (msg == taskbarCreated) TaskbarCreated();
         return false;
     });
@@ -88,9 +88,9 @@ TCallbackWindow::TCallbackWindow(TWinControl* parent) : TWinControl(nullptr)
 
 TCallbackWindow::~TCallbackWindow()
 {
-    if (Application) Application->UnhookMainWindow(taskbarHook_);
+    if (Application) Application->UnhookMainWindow(FTaskbarHook);
     // A click still being timed must not reach this window once it is gone.
-    for (const TPendingClick& click : pending_) {
+    for (const TPendingClick& click : FPending) {
         click.timer->OnTerminate = nullptr;
         click.timer->Terminate();
     }
@@ -121,7 +121,7 @@ void TCallbackWindow::Notification(TComponent* removed)
 void TCallbackWindow::IconDestroyed(TTrayIcon* icon)
 {
     if (CurrentIcon == icon) CurrentIcon = nullptr;
-    for (TPendingClick& click : pending_)
+    for (TPendingClick& click : FPending)
         if (click.icon == icon) click.icon = nullptr;
 }
 
@@ -196,17 +196,17 @@ void TCallbackWindow::SingleClickStep(TTrayIcon& icon)
     }
     // Pending only once the timer runs: a timer that cannot start loses no later click.
     auto* timer = new TSingleClick([this](TThread* sender) { SingleClickDone(sender); }, TSingleClick::Clock());
-    pending_.push_back({timer, &icon});
+    FPending.push_back({timer, &icon});
     icon.ClickPending = true;
 }
 
 void TCallbackWindow::SingleClickDone(TThread* sender)
 {
     const auto it =
-        std::find_if(pending_.begin(), pending_.end(), [sender](const TPendingClick& c) { return c.timer == sender; });
-    if (it == pending_.end()) return;
+        std::find_if(FPending.begin(), FPending.end(), [sender](const TPendingClick& c) { return c.timer == sender; });
+    if (it == FPending.end()) return;
     TTrayIcon* icon = it->icon;
-    pending_.erase(it);
+    FPending.erase(it);
     if (icon && std::exchange(icon->ClickPending, false) && icon->OnClick) icon->OnClick(icon);
 }
 
@@ -234,9 +234,9 @@ ENotifyIconError::ENotifyIconError() : Exception(text::FromUtf8("タスクトレ
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
 {
     if (TrayIconList.size() >= MaxTrayIcons) throw ENotifyIconError();
-    trayId_ = TrayIconList.empty() ? 1 : std::stoi(TrayIconList.back().id) + 1;
+    FTrayId = TrayIconList.empty() ? 1 : std::stoi(TrayIconList.back().id) + 1;
     if (!Designing()) {
-        icon_.OnChange = [this] { RefreshTray(); };
+        FIcon.OnChange = [this] { RefreshTray(); };
         if (!CallbackWindow) {
             sharedWindow.reset(new TCallbackWindow(dynamic_cast<TWinControl*>(owner)));
             CallbackWindow = sharedWindow.get();
@@ -244,10 +244,10 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
         NOTIFYICONDATAW data{};
         data.cbSize = NOTIFYICONDATAW_V1_SIZE;
         data.uCallbackMessage = WM_TRAYNOTIFY;
-        data.uID = static_cast<UINT>(trayId_);
-        notifyData_ = data;
+        data.uID = static_cast<UINT>(FTrayId);
+        FNotifyData = data;
     }
-    TrayIconList.push_back({text::IntToStr(trayId_), this});
+    TrayIconList.push_back({text::IntToStr(FTrayId), this});
 }
 
 TTrayIcon::~TTrayIcon()
@@ -255,100 +255,100 @@ TTrayIcon::~TTrayIcon()
     // Out of the list first: what this thread handles while the shell takes the
     // removal (a new taskbar, a tray message) must not reach a dying icon.
     std::erase_if(TrayIconList, [this](const TTrayIconEntry& e) { return e.icon == this; });
-    if (!Designing() && registered_) NotifyShell(ShellAction::Delete);
+    if (!Designing() && FRegistered) NotifyShell(ShellAction::Delete);
     if (CallbackWindow) CallbackWindow->IconDestroyed(this);
     if (std::none_of(TrayIconList.begin(), TrayIconList.end(),
-            [](const TTrayIconEntry& e) { return e.icon->notifyData_.has_value(); }))
+            [](const TTrayIconEntry& e) { return e.icon->FNotifyData.has_value(); }))
         sharedWindow.reset();
 }
 
 HICON TTrayIcon::CurrentIconHandle()
 {
-    if (!icon_.Empty()) return icon_.Handle();
+    if (!FIcon.Empty()) return FIcon.Handle();
     if (auto* form = dynamic_cast<TForm*>(Owner()); form && !form->Icon().Empty()) return form->Icon().Handle();
     return Application ? Application->Icon().Handle() : nullptr;
 }
 
 void TTrayIcon::NotifyShell(ShellAction action)
 {
-    NOTIFYICONDATAW& data = *notifyData_;
+    NOTIFYICONDATAW& data = *FNotifyData;
     data.hIcon = CurrentIconHandle();
-    const std::wstring tip = text::ToWide(text::WithoutCutCharacter(tipHelp_));
+    const std::wstring tip = text::ToWide(text::WithoutCutCharacter(FTipHelp));
     lstrcpynW(data.szTip, tip.c_str(), ARRAYSIZE(data.szTip));
-    data.uFlags = tipHelp_.empty() ? NIF_MESSAGE | NIF_ICON : NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uFlags = FTipHelp.empty() ? NIF_MESSAGE | NIF_ICON : NIF_MESSAGE | NIF_ICON | NIF_TIP;
     switch (action) {
     case ShellAction::Add:
-        if (!visible_) return;
+        if (!FVisible) return;
         data.hWnd = CallbackWindow->Handle();
         if (!ShellNotifyIcon(NIM_ADD, &data)) throw ENotifyIconError();
-        registered_ = true;
+        FRegistered = true;
         break;
     case ShellAction::Modify:
         if (!ShellNotifyIcon(NIM_MODIFY, &data)) throw ENotifyIconError();
         break;
     case ShellAction::Delete:
         ShellNotifyIcon(NIM_DELETE, &data);
-        registered_ = false;
+        FRegistered = false;
         break;
     }
 }
 
 void TTrayIcon::RefreshTray()
 {
-    if (registered_) NotifyShell(ShellAction::Modify);
+    if (FRegistered) NotifyShell(ShellAction::Modify);
 }
 
 void TTrayIcon::SetVisible(bool visible)
 {
-    if (visible == visible_) return;
-    visible_ = visible && CurrentIconHandle();
+    if (visible == FVisible) return;
+    FVisible = visible && CurrentIconHandle();
     if (Designing() || Loading()) return;
-    if (visible_) NotifyShell(ShellAction::Add);
-    else if (registered_) NotifyShell(ShellAction::Delete);
+    if (FVisible) NotifyShell(ShellAction::Add);
+    else if (FRegistered) NotifyShell(ShellAction::Delete);
 }
 
 void TTrayIcon::SetTipHelp(std::string_view tip)
 {
     const std::string_view cut = tip.substr(0, 62);
-    if (cut == tipHelp_) return;
-    tipHelp_ = std::string(cut);
+    if (cut == FTipHelp) return;
+    FTipHelp = std::string(cut);
     if (!Designing()) RefreshTray();
 }
 
 void TTrayIcon::SetIcon(const TIcon* icon)
 {
-    if (icon == &icon_) return;
-    icon_.Assign(icon);
+    if (icon == &FIcon) return;
+    FIcon.Assign(icon);
 }
 
 void TTrayIcon::SetEnabled(bool enabled)
 {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
+    if (enabled == FEnabled) return;
+    FEnabled = enabled;
     if (!enabled) ClickPending = false;
 }
 
 void TTrayIcon::SetAnimateRate(int rate)
 {
-    if (rate == animateRate_) return;
-    animateRate_ = rate < 100 ? 100 : rate;
+    if (rate == FAnimateRate) return;
+    FAnimateRate = rate < 100 ? 100 : rate;
 }
 
 void TTrayIcon::SetAnimateIcons(TImageList* list)
 {
-    animateIcons_ = list;
+    FAnimateIcons = list;
     if (list) list->FreeNotification(this);
 }
 
 void TTrayIcon::SetLBPopupMenu(TPopupMenu* menu)
 {
-    lbPopupMenu_ = menu;
+    FLbPopupMenu = menu;
     if (menu) menu->FreeNotification(this);
 }
 
 void TTrayIcon::SetRBPopupMenu(TPopupMenu* menu)
 {
-    rbPopupMenu_ = menu;
+    FRbPopupMenu = menu;
     if (menu) menu->FreeNotification(this);
 }
 
@@ -356,16 +356,16 @@ void TTrayIcon::Notification(TComponent* removed)
 {
     TComponent::Notification(removed);
     if (dynamic_cast<TPopupMenu*>(removed)) {
-        if (lbPopupMenu_ == removed) lbPopupMenu_ = nullptr;
-        if (rbPopupMenu_ == removed) rbPopupMenu_ = nullptr;
+        if (FLbPopupMenu == removed) FLbPopupMenu = nullptr;
+        if (FRbPopupMenu == removed) FRbPopupMenu = nullptr;
     }
-    if (dynamic_cast<TImageList*>(removed) && animateIcons_ == removed) animateIcons_ = nullptr;
+    if (dynamic_cast<TImageList*>(removed) && FAnimateIcons == removed) FAnimateIcons = nullptr;
 }
 
 void TTrayIcon::ReadState(TReader& reader, const TObjectDesc& desc)
 {
-    if (!tipCleared_) {
-        tipCleared_ = true;
+    if (!FTipCleared) {
+        FTipCleared = true;
         SetTipHelp("");
     }
     TComponent::ReadState(reader, desc);
@@ -373,7 +373,7 @@ void TTrayIcon::ReadState(TReader& reader, const TObjectDesc& desc)
 
 void TTrayIcon::Loaded()
 {
-    tipCleared_ = false;
+    FTipCleared = false;
     // Loading ends before the add: a refused add must leave the Visible writer
     // able to try again.
     TComponent::Loaded();

@@ -41,7 +41,7 @@ protected:
     void Execute() override;
 
 private:
-    const LONGLONG released_;
+    const LONGLONG FReleased;
 };
 
 // The hidden window that the shell reports mouse activity to, shared by all
@@ -73,8 +73,8 @@ private:
         TThread* timer;
         TTrayIcon* icon;
     };
-    std::vector<TPendingClick> pending_;
-    int taskbarHook_ = 0;
+    std::vector<TPendingClick> FPending;
+    int FTaskbarHook = 0;
 };
 
 class TTrayIcon : public TComponent {
@@ -84,24 +84,24 @@ public:
     explicit TTrayIcon(TComponent* owner);
     ~TTrayIcon() override;
 
-    TImageList* AnimateIcons() const { return animateIcons_; }
+    TImageList* AnimateIcons() const { return FAnimateIcons; }
     void SetAnimateIcons(TImageList* list);
-    int AnimateRate() const { return animateRate_; }
+    int AnimateRate() const { return FAnimateRate; }
     void SetAnimateRate(int rate);
-    bool AutoPopup() const { return autoPopup_; }
-    void SetAutoPopup(bool autoPopup) { autoPopup_ = autoPopup; }
-    bool Enabled() const { return enabled_; }
+    bool AutoPopup() const { return FAutoPopup; }
+    void SetAutoPopup(bool autoPopup) { FAutoPopup = autoPopup; }
+    bool Enabled() const { return FEnabled; }
     void SetEnabled(bool enabled);
-    TIcon& Icon() { return icon_; }
+    TIcon& Icon() { return FIcon; }
     void SetIcon(const TIcon* icon);
-    TPopupMenu* LBPopupMenu() const { return lbPopupMenu_; }
+    TPopupMenu* LBPopupMenu() const { return FLbPopupMenu; }
     void SetLBPopupMenu(TPopupMenu* menu);
-    TPopupMenu* RBPopupMenu() const { return rbPopupMenu_; }
+    TPopupMenu* RBPopupMenu() const { return FRbPopupMenu; }
     void SetRBPopupMenu(TPopupMenu* menu);
     // In code page 932; at most 62 bytes are kept.
-    const std::string& TipHelp() const { return tipHelp_; }
+    const std::string& TipHelp() const { return FTipHelp; }
     void SetTipHelp(std::string_view tip);
-    bool Visible() const { return visible_; }
+    bool Visible() const { return FVisible; }
     void SetVisible(bool visible);
 
     TNotifyEvent OnClick;
@@ -110,8 +110,8 @@ public:
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
 
-    int TrayId() const { return trayId_; }
-    bool Registered() const { return registered_; }
+    int TrayId() const { return FTrayId; }
+    bool Registered() const { return FRegistered; }
     bool ClickPending = false;
 
     void ReadState(TReader& reader, const TObjectDesc& desc) override;
@@ -126,19 +126,19 @@ private:
     void RefreshTray();
     HICON CurrentIconHandle();
 
-    TImageList* animateIcons_ = nullptr;
-    int animateRate_ = 500;
-    bool autoPopup_ = true;
-    bool enabled_ = true;
-    TIcon icon_;
-    TPopupMenu* lbPopupMenu_ = nullptr;
-    TPopupMenu* rbPopupMenu_ = nullptr;
-    std::string tipHelp_ = "TipHelp";
-    bool visible_ = false;
-    int trayId_ = 0;
-    bool registered_ = false;
-    std::optional<NOTIFYICONDATAW> notifyData_;
-    bool tipCleared_ = false;
+    TImageList* FAnimateIcons = nullptr;
+    int FAnimateRate = 500;
+    bool FAutoPopup = true;
+    bool FEnabled = true;
+    TIcon FIcon;
+    TPopupMenu* FLbPopupMenu = nullptr;
+    TPopupMenu* FRbPopupMenu = nullptr;
+    std::string FTipHelp = "TipHelp";
+    bool FVisible = false;
+    int FTrayId = 0;
+    bool FRegistered = false;
+    std::optional<NOTIFYICONDATAW> FNotifyData;
+    bool FTipCleared = false;
 };
 
 // One entry per existing icon, in creation order: the identifier in decimal and the icon.
