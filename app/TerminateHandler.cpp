@@ -2,7 +2,8 @@
 // demangled type of an escaping exception to stderr, which a GUI program does
 // not have, and it links in the demangler and a printf engine (70 KB, a fifth
 // of the program).  Every window procedure and thread entry catches already,
-// so whatever still reaches terminate ends the process as abort would.
+// and so does the program's entry, so whatever still reaches terminate ends
+// the process as abort would.
 #include <cstdlib>
 #include <exception>
 
