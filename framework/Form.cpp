@@ -128,6 +128,21 @@ void TForm::Show()
     SetVisible(true);
     SetForegroundWindow(Handle());
     BringWindowToTop(Handle());
+    // A form made foreground while hidden (as before a tray menu) is active already
+    // and gets no new activation: its control takes the focus here instead.
+    if (GetActiveWindow() == Handle() && GetFocus() == Handle()) FocusActiveControl();
+}
+
+bool TForm::FocusActiveControl()
+{
+    TWinControl* target = FActiveControl;
+    if (!target || !target->CanFocus()) {
+        const auto list = TabOrderList();
+        target = list.empty() ? nullptr : list.front();
+    }
+    if (!target) return false;
+    ::SetFocus(target->Handle());
+    return true;
 }
 
 void TForm::SetVisible(bool visible)
@@ -268,16 +283,8 @@ void TForm::WndProc(TMessage& m)
             if (TWinControl* focused = FromHandle(GetFocus());
                 focused && focused != this && focused->ParentForm() == this)
                 FActiveControl = focused;
-        } else {
-            TWinControl* target = FActiveControl;
-            if (!target || !target->CanFocus()) {
-                const auto list = TabOrderList();
-                target = list.empty() ? nullptr : list.front();
-            }
-            if (target) {
-                ::SetFocus(target->Handle());
-                return;
-            }
+        } else if (FocusActiveControl()) {
+            return;
         }
         break;
     case WM_QUERYENDSESSION:

@@ -61,6 +61,8 @@ private:
     DWORD Style() const;
     DWORD ExStyle() const;
     void ApplyClientSize();
+    // Gives the focus to the control that last had it, or to the first in tab order; false when none can take it.
+    bool FocusActiveControl();
     std::vector<TWinControl*> TabOrderList();
     std::vector<TButton*> Buttons();
 

@@ -245,20 +245,24 @@ TEST_F(MainFormTest, EveryShowingAfterATrayMenuFocusesTheCloseButtonForEnterAndE
     ChooseNothing();
     const HWND other =
         CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    for (const WORD key : {VK_RETURN, VK_ESCAPE, VK_RETURN}) {
-        // Before each tray menu the hidden form is made foreground; then another window takes it.
-        SetForegroundWindow(FormMain->Handle());
-        PumpFor(20);
-        OpenMenu();
-        SetForegroundWindow(other);
-        PumpFor(20);
-        FormMain->ppVersionClick(nullptr);
-        PumpUntil([] { return GetFocus() == FormMain->ButtonClose->Handle(); }, 1000);
-        ASSERT_EQ(GetFocus(), FormMain->ButtonClose->Handle()) << key;
-        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
-        PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
-        PumpFor(30);
-        EXPECT_FALSE(IsWindowVisible(FormMain->Handle())) << key;
+    // Shown by a later click, after another window took the foreground, or by the menu's own item,
+    // while the form is still the foreground window it was made for the menu.
+    for (const bool byTheMenuItem : {false, true}) {
+        for (const WORD key : {VK_RETURN, VK_ESCAPE, VK_RETURN}) {
+            SCOPED_TRACE(testing::Message() << "by the menu item " << byTheMenuItem << ", key " << key);
+            SetForegroundWindow(FormMain->Handle());
+            PumpFor(20);
+            OpenMenu();
+            if (!byTheMenuItem) SetForegroundWindow(other);
+            PumpFor(20);
+            FormMain->ppVersionClick(nullptr);
+            PumpUntil([] { return GetFocus() == FormMain->ButtonClose->Handle(); }, 1000);
+            ASSERT_EQ(GetFocus(), FormMain->ButtonClose->Handle());
+            PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+            PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+            PumpFor(30);
+            EXPECT_FALSE(IsWindowVisible(FormMain->Handle()));
+        }
     }
     DestroyWindow(other);
     EXPECT_FALSE(TakeQuitMessage());
