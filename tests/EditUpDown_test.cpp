@@ -79,18 +79,7 @@ protected:
         PostMessageW(e->Handle(), WM_KEYDOWN, VK_DELETE, 1);
         PumpFor(30);
     }
-    void Paste(TEditUpDown* e, const std::wstring& text)
-    {
-        ASSERT_TRUE(OpenClipboard(nullptr));
-        EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-        memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-        GlobalUnlock(memory);
-        SetClipboardData(CF_UNICODETEXT, memory);
-        CloseClipboard();
-        SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
-        SendMessageW(e->Handle(), WM_PASTE, 0, 0);
-    }
+    void Paste(TEditUpDown* e, const std::wstring& text) { ASSERT_TRUE(PasteText(e->Handle(), text)); }
     void ClickArrow(TEditUpDown* e, bool up)
     {
         HWND button = e->SpinButton()->Handle();

@@ -166,16 +166,7 @@ TEST_F(SetTimeoutTest, PastedTextThatIsNoNumberIsIgnoredByOk)
 {
     SetSaverSeconds(600);
     Open();
-    const std::wstring pasted = L"abc 12";
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
-    memcpy(GlobalLock(memory), pasted.c_str(), (pasted.size() + 1) * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-    SendMessageW(FEdit->Handle(), EM_SETSEL, 0, -1);
-    SendMessageW(FEdit->Handle(), WM_PASTE, 0, 0);
+    ASSERT_TRUE(PasteText(FEdit->Handle(), L"abc 12"));
     EXPECT_NE(FEdit->Text(), "10");
     EXPECT_EQ(FEdit->Position(), 10);
     FDialog->ButtonOK->Click();

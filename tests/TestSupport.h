@@ -50,5 +50,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs);
 void PumpFor(DWORD ms);
 // Takes a waiting quit message off the queue; true when there was one.
 bool TakeQuitMessage();
+// Replaces an edit's whole text by pasting through the clipboard, as Ctrl+V
+// does; false when the clipboard could not be opened.
+bool PasteText(HWND edit, const std::wstring& text);
 // Sets the thread's view of the Shift key, as GetKeyState reports it.
 void SetShiftHeld(bool held);
