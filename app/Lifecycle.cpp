@@ -2,6 +2,8 @@
 
 #include "app/SavedState.h"
 #include "app/cm_lullwick.h"
+#include "framework/Application.h"
+#include "framework/MessageBox.h"
 
 #include <windows.h>
 
@@ -44,4 +46,10 @@ std::wstring FileBeside(std::wstring_view path, std::wstring_view name)
     const size_t slash = path.find_last_of(L"\\/");
     std::wstring beside(slash == std::wstring_view::npos ? std::wstring_view{} : path.substr(0, slash + 1));
     return beside += name;
+}
+
+int ReportFailedRun(std::exception_ptr failure, const wchar_t* title)
+{
+    ShowMessageBox(ExceptionText(failure), title, MB_OK | MB_ICONERROR);
+    return 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Putting the user's screen-saver state back at exit, and after a run that
 // could not.
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,10 @@ bool StoreForThisRun(bool saved);
 // that; a start that never recorded the state (nullopt) writes nothing unless
 // the user chose off.  The run's record goes once the state is back.
 void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored);
+
+// A run that failed on the way: its message in an error box titled `title`,
+// and the exit code that says it failed.
+int ReportFailedRun(std::exception_ptr failure, const wchar_t* title);
 
 // The file called `name` in the folder of `path`.
 std::wstring FileBeside(std::wstring_view path, std::wstring_view name);

@@ -29,8 +29,10 @@ bool StoreSavedState(bool active)
     if (RegSetValueExW(key.get(), SavedStateValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) !=
         ERROR_SUCCESS)
         return false;
-    // The record is for the case that nothing else runs at the end: it must be on disk now.
-    return RegFlushKey(key.get()) == ERROR_SUCCESS;
+    // The record is for the case that nothing else runs at the end: it should be on disk now.
+    // It is written either way, so this run must remove it.
+    RegFlushKey(key.get());
+    return true;
 }
 
 std::optional<bool> LoadSavedState()

@@ -9,7 +9,7 @@
 inline constexpr wchar_t SavedStateKey[] = L"Software\\Lullwick";
 inline constexpr wchar_t SavedStateValue[] = L"SavedScreenSaverActive";
 
-// Writes the record and flushes it to disk; false when the profile refused it.
+// Writes the record and flushes it to disk; false when the profile refused the write.
 bool StoreSavedState(bool active);
 // The record, if there is a valid one; a record of the wrong type or value is
 // removed and counts as none.

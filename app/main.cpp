@@ -36,8 +36,7 @@ int RunProgram()
     } catch (...) {
         // The application has destroyed its forms on the way out, so whatever
         // the start switched off is back before the user reads why.
-        ShowMessageBox(ExceptionText(std::current_exception()), ProgramTitle, MB_OK | MB_ICONERROR);
-        return 1;
+        return ReportFailedRun(std::current_exception(), ProgramTitle);
     }
 }
 

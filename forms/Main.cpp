@@ -149,14 +149,14 @@ void TFormMain::ppHelpClick(TComponent*)
         return;
     }
     const std::wstring guide = FileBeside(helpFile, GuideFileName);
-    const char* problem = "ヘルプが見つかりません。\r";
+    const wchar_t* problem = L"ヘルプが見つかりません。\r";
     if (FileExists(guide)) {
         const auto result =
             reinterpret_cast<INT_PTR>(ShellOpen(Handle(), L"open", guide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         if (result > 32) return;
-        problem = "ヘルプを開けません。\r";
+        problem = L"ヘルプを開けません。\r";
     }
-    ShowMessageBox(text::ToWide(problem) + guide, text::ToWide(Application->Title()), MB_OK | MB_ICONERROR);
+    ShowMessageBox(problem + guide, text::ToWide(Application->Title()), MB_OK | MB_ICONERROR);
 }
 
 void TFormMain::HideMainWindow()

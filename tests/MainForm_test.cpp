@@ -7,6 +7,7 @@
 #include "forms/Main.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
+#include "framework/Exception.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/Text.h"
@@ -344,8 +345,8 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
         return reinterpret_cast<HINSTANCE>(shellResult);
     };
     Create();
-    const std::wstring missing = text::ToWide("ヘルプが見つかりません。\r");
-    const std::wstring refused = text::ToWide("ヘルプを開けません。\r");
+    const std::wstring missing = L"ヘルプが見つかりません。\r";
+    const std::wstring refused = L"ヘルプを開けません。\r";
     const struct {
         std::initializer_list<const wchar_t*> files;
         INT_PTR shellResult;
@@ -382,6 +383,17 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
     ShellOpen = originalShell;
 }
 
+TEST(FailedRun, IsReportedInAnErrorBoxAndEndsWithOne)
+{
+    MessageBoxRecorder boxes;
+    const auto failure = std::make_exception_ptr(Exception(text::FromUtf8("ウィンドウを作成できません。")));
+    EXPECT_EQ(ReportFailedRun(failure, L"Lullwick"), 1);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, L"ウィンドウを作成できません。");
+    EXPECT_EQ(boxes.Boxes()[0].caption, L"Lullwick");
+    EXPECT_EQ(boxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+}
+
 TEST_F(MainFormTest, RefusedTrayIconShowsTheErrorAndExitWritesNothing)
 {
     SetScreenSaverActive(true);
@@ -393,8 +405,6 @@ TEST_F(MainFormTest, RefusedTrayIconShowsTheErrorAndExitWritesNothing)
     EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_TRUE(GetScreenSaverActive()); // never switched off
     EXPECT_TRUE(Application->ShowMainForm());
-    SetScreenSaverActive(false); // another program changes it meanwhile
-    SetScreenSaverActive(true);
     Destroy();
     EXPECT_TRUE(GetScreenSaverActive());
 }

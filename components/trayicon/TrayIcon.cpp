@@ -214,8 +214,9 @@ void TCallbackWindow::TaskbarCreated()
 {
     bool refused = false;
     for (const TTrayIconEntry& entry : std::vector(TrayIconList)) {
-        TTrayIcon* icon = entry.icon;
-        if (icon->Designing() || !icon->Visible()) continue;
+        // A message handled while the shell was asked may have freed an icon of the copy.
+        TTrayIcon* icon = FindTrayIcon(entry.id);
+        if (!icon || icon->Designing() || !icon->Visible()) continue;
         // A shell that kept the icon would refuse it twice: start from a clean slate.
         icon->NotifyShell(TTrayIcon::ShellAction::Delete);
         try {
