@@ -614,8 +614,8 @@ TEST_F(TrayMessages, MenuFreedWhileWaitingMessagesAreHandledIsNotShown)
     TrackMenu = [](HMENU, int, int, HWND) -> UINT { return ++tracked, 0; };
     auto* menu = new TPopupMenu(FForm);
     FIcon->SetRBPopupMenu(menu);
-    const UINT marker = WM_APP + 8;
-    const int hook = Application->HookMainWindow([&menu, marker](UINT msg, WPARAM, LPARAM) {
+    constexpr UINT marker = WM_APP + 8;
+    const int hook = Application->HookMainWindow([&menu](UINT msg, WPARAM, LPARAM) {
         if (msg == marker) Free(std::exchange(menu, nullptr));
         return msg == marker;
     });
