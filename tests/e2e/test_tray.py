@@ -84,6 +84,8 @@ class Tray(LullwickTest):
         _, wx, wy, ww, wh = wait_for(lambda: window('TFormMain')[0] and window('TFormMain'), 10,
                                      'the version window')
         time.sleep(0.3)
+        self.assertEqual(client('TFormMain')[2:], (274, 208))
+        self.assertIn('閉じる', probe('focus', 'TFormMain')['focus'])
         screenshot('version-window.png', (wx, wy, ww, wh))
         # The close box sits at the right end of the title bar.
         xdotool('mousemove', wx + ww - 13, wy + 11, 'click', 1)
@@ -108,6 +110,7 @@ class Tray(LullwickTest):
         xdotool('key', 'Home', 'shift+End', 'Delete')
         xdotool('type', '25')
         time.sleep(0.3)
+        self.assertTrue(probe('focus', 'TFormSetTimeout')['focus'].endswith('TEditUpDown 25'))
         screenshot('wait-time-dialog.png', area)
         xdotool('key', 'Return')
         time.sleep(0.3)
