@@ -129,6 +129,13 @@ std::wstring IconOf(HWND box)
     return best;
 }
 
+// "left top width height"
+std::wstring RectText(const RECT& r)
+{
+    return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+        std::to_wstring(r.bottom - r.top);
+}
+
 void DescribeAndPress(HWND box, bool press)
 {
     std::wstring text;
@@ -143,8 +150,7 @@ void DescribeAndPress(HWND box, bool press)
     Print(L"owner=" + std::to_wstring(GetWindow(box, GW_OWNER) != nullptr));
     RECT r;
     GetWindowRect(box, &r);
-    Print(L"rect=" + std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
-        std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+    Print(L"rect=" + RectText(r));
     if (press) PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -183,8 +189,7 @@ void PrintWindowState(HWND h)
     }
     RECT r;
     GetWindowRect(h, &r);
-    Print(L"window=" + std::to_wstring(IsWindowVisible(h)) + L" " + std::to_wstring(r.left) + L" " +
-        std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+    Print(L"window=" + std::to_wstring(IsWindowVisible(h)) + L" " + RectText(r));
 }
 
 // The client area in screen coordinates, where a child control must lie.
@@ -197,8 +202,7 @@ void PrintClientArea(HWND h)
     RECT r;
     GetClientRect(h, &r);
     MapWindowPoints(h, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
-    Print(L"client=" + std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
-        std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top));
+    Print(L"client=" + RectText(r));
 }
 
 // The control that has the keyboard focus in that window's thread.
