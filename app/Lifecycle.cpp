@@ -50,6 +50,7 @@ std::wstring FileBeside(std::wstring_view path, std::wstring_view name)
 
 int ReportFailedRun(std::exception_ptr failure, const wchar_t* title)
 {
-    ShowMessageBox(ExceptionText(failure), title, MB_OK | MB_ICONERROR);
+    // Nothing of the program is in front to bring the box up with it.
+    ShowMessageBox(ExceptionText(failure), title, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     return 1;
 }

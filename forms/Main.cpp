@@ -13,11 +13,14 @@
 #include "framework/Text.h"
 
 TFormMain* FormMain = nullptr;
+TTrayRetry TrayRetry{5000, 12};
 SleepFn ExecuteDelay = Sleep;
 ShellOpenFn ShellOpen = ShellExecuteW;
 const char* const TFormMain::Description = MainDescription.data();
 
 namespace {
+
+constexpr UINT_PTR TrayRetryTimer = 1;
 
 // The head, the screen saver's state in a word and "＞", in code page 932.
 std::string StateText(const char* head)
@@ -71,13 +74,46 @@ void TFormMain::FormCreate(TComponent*)
     const std::vector<std::wstring> parameters = SplitParameters(ProcessCommandLine());
     if (parameters.empty()) PutBackUnfinishedRun();
     else RunCommandLine(parameters);
-    TrayIcon->SetVisible(true);
+    if (parameters.empty()) ShowTrayIcon();
     SavedScreenSaverActive = GetScreenSaverActive();
     SavedStateStored = StoreForThisRun(*SavedScreenSaverActive);
     SetScreenSaverActive(false);
     UpdateStatusCaption();
     UpdateTimeoutCaption();
     HideMainWindow();
+}
+
+void TFormMain::ShowTrayIcon()
+{
+    TrayIcon->OnAddRefused = [this](TComponent*) { RetryTrayIconLater(); };
+    try {
+        TrayIcon->SetVisible(true);
+    } catch (const ENotifyIconError&) {
+        // The screen saver is switched off all the same; the icon follows when the tray takes it.
+        RetryTrayIconLater();
+    }
+}
+
+void TFormMain::RetryTrayIconLater()
+{
+    if (TrayAttemptsLeft > 0) return;
+    TrayAttemptsLeft = TrayRetry.attempts;
+    SetTimer(Handle(), TrayRetryTimer, TrayRetry.interval, nullptr);
+}
+
+void TFormMain::RetryTrayIcon()
+{
+    if (!TrayIcon->RetryAdd() && --TrayAttemptsLeft > 0) return;
+    KillTimer(Handle(), TrayRetryTimer);
+    // Without its icon the program could not be told to end: it ends now, putting the state back.
+    if (!TrayIcon->Registered()) Application->Fail(std::make_exception_ptr(ENotifyIconError()));
+    TrayAttemptsLeft = 0;
+}
+
+void TFormMain::WndProc(TMessage& message)
+{
+    if (message.Msg == WM_TIMER && message.WParam == TrayRetryTimer) RetryTrayIcon();
+    else TForm::WndProc(message);
 }
 
 void TFormMain::FormDestroy(TComponent*)

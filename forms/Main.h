@@ -54,9 +54,13 @@ public:
 
 protected:
     void DeclareBindings(TBindings& b) override;
+    void WndProc(TMessage& message) override;
 
 private:
     void HideMainWindow();
+    void ShowTrayIcon();
+    void RetryTrayIconLater();
+    void RetryTrayIcon();
     void UpdateStatusCaption();
     void UpdateTimeoutCaption();
 
@@ -64,9 +68,20 @@ private:
     std::optional<bool> SavedScreenSaverActive;
     // This run's record of that state is in the user profile.
     bool SavedStateStored = false;
+    // Times the tray that refused the icon is still to be asked; 0 while not asking.
+    int TrayAttemptsLeft = 0;
 };
 
 extern TFormMain* FormMain;
+
+// A tray that refused the icon (at sign-in it is often not ready) is asked
+// again every `interval` milliseconds, `attempts` times, before the program
+// gives up; tests shorten it.
+struct TTrayRetry {
+    UINT interval;
+    int attempts;
+};
+extern TTrayRetry TrayRetry;
 
 // The wait before the screen saver starts; tests replace it.
 using SleepFn = void(WINAPI*)(DWORD milliseconds);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <utility>
 
 TApplication* Application = nullptr;
 
@@ -102,6 +103,13 @@ void TApplication::Run()
         ProcessMessage(msg);
     }
     FTerminated = true;
+    if (FFailure) std::rethrow_exception(std::exchange(FFailure, nullptr));
+}
+
+void TApplication::Fail(std::exception_ptr failure)
+{
+    FFailure = std::move(failure);
+    Terminate();
 }
 
 bool TApplication::ProcessMessage(MSG& msg)
@@ -137,7 +145,8 @@ void TApplication::Terminate()
 
 void TApplication::HandleException()
 {
-    ShowMessageBox(ExceptionText(std::current_exception()), text::ToWide(FTitle), MB_OK | MB_ICONERROR);
+    ShowMessageBox(
+        ExceptionText(std::current_exception()), text::ToWide(FTitle), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 void TApplication::DestroyForms()

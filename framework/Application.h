@@ -30,8 +30,11 @@ public:
         if (!FMainForm) FMainForm = reference;
     }
     // Shows the main form unless ShowMainForm is false, then handles messages
-    // until the application is told to end.
+    // until the application is told to end; raises the failure it ended with.
     void Run();
+    // Ends the message loop with `failure`, which Run raises: the program then
+    // ends as a failed start does.
+    void Fail(std::exception_ptr failure);
     // Asks the message loop to end (posts a quit message) and closes a menu
     // that is open.
     void Terminate();
@@ -41,7 +44,8 @@ public:
     // Handles every message already waiting, then returns; false when it met
     // the quit message, so the caller can stop short.
     bool ProcessMessages();
-    // Reports the exception being handled in an error box titled with Title.
+    // Reports the exception being handled in an error box titled with Title;
+    // the box comes to the front, as it may answer a tray event.
     void HandleException();
     // Destroys the forms (their OnDestroy runs), as at the end of the process.
     void DestroyForms();
@@ -85,6 +89,7 @@ private:
     bool FTerminated = false;
     unsigned FQuitRequests = 0;
     bool FEndingSession = false;
+    std::exception_ptr FFailure;
     std::string FTitle;
     std::wstring FHelpFile;
     TIcon FIcon;

@@ -68,6 +68,9 @@ void TPopupMenu::Popup(int x, int y)
     if (auto* form = dynamic_cast<TForm*>(Owner())) owner = form->Handle();
     const unsigned quitRequests = Application->QuitRequests();
     const UINT chosen = TrackMenu(menu.get(), x, y, owner);
+    // Windows documents that a menu opened from the tray must be followed by
+    // a message to its window, or the next one may close as soon as it opens.
+    PostMessageW(owner, WM_NULL, 0, 0);
     // A menu loop may take the quit message posted while it ran (Wine's does).
     if (Application->QuitRequests() != quitRequests) Application->Terminate();
     if (chosen >= 1 && chosen <= FItems.size()) FItems[chosen - 1]->Click();

@@ -203,7 +203,7 @@ TEST(ExceptionHandler, ErrorInAnEventHandlerIsShownAndTheProgramRunsOn)
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, L"壊れました");
     EXPECT_EQ(boxes.Boxes()[0].caption, L"Lullwick");
-    EXPECT_EQ(boxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(boxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR | MB_SETFOREGROUND));
     SendMessageW(form->Button->Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(boxes.Boxes().size(), 1u);

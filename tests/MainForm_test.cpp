@@ -391,22 +391,62 @@ TEST(FailedRun, IsReportedInAnErrorBoxAndEndsWithOne)
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, L"ウィンドウを作成できません。");
     EXPECT_EQ(boxes.Boxes()[0].caption, L"Lullwick");
-    EXPECT_EQ(boxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(boxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR | MB_SETFOREGROUND));
 }
 
-TEST_F(MainFormTest, RefusedTrayIconShowsTheErrorAndExitWritesNothing)
+TEST_F(MainFormTest, TrayNotReadyAtStartIsAskedAgainQuietlyThenTheProgramGivesUp)
 {
-    SetScreenSaverActive(true);
-    ShellNotifyIcon = [](DWORD, NOTIFYICONDATAW*) -> BOOL { return FALSE; };
-    Create();
+    // As at sign-in: the tray refuses adds for a while, or for good.
+    static int refusals = 0;
+    ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) -> BOOL {
+        if (m == NIM_ADD && refusals > 0) return --refusals, FALSE;
+        return Shell_NotifyIconW(m, d);
+    };
+    const TTrayRetry original = TrayRetry;
+    TrayRetry = {40, 4};
+    const struct {
+        const char* name;
+        int refusals;
+        bool announced; // the taskbar says it is ready
+        bool added;
+    } rows[] = {
+        {"a new taskbar takes it", 1000, true, true},
+        {"a later attempt takes it", 3, false, true},
+        {"never", 1000, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        refusals = row.refusals;
+        SetScreenSaverActive(true);
+        Create();
+        // The job is done before the icon comes.
+        EXPECT_FALSE(GetScreenSaverActive());
+        EXPECT_FALSE(FormMain->TrayIcon->Registered());
+        EXPECT_FALSE(Application->ShowMainForm());
+        EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　無効＞");
+        if (row.announced) {
+            refusals = 0;
+            SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+            EXPECT_TRUE(FormMain->TrayIcon->Registered());
+        }
+        if (row.added) {
+            PumpFor(TrayRetry.interval * (TrayRetry.attempts + 2));
+            EXPECT_TRUE(FormMain->TrayIcon->Registered());
+            EXPECT_FALSE(TakeQuitMessage());
+        } else {
+            // Should it never give up, the loop ends here instead.
+            SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR id, DWORD) {
+                KillTimer(nullptr, id);
+                PostQuitMessage(0);
+            });
+            EXPECT_THROW(Application->Run(), ENotifyIconError);
+        }
+        EXPECT_TRUE(FBoxes.Boxes().empty());
+        Destroy();
+        EXPECT_TRUE(GetScreenSaverActive());
+    }
+    TrayRetry = original;
     ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) { return Shell_NotifyIconW(m, d); };
-    ASSERT_EQ(FBoxes.Boxes().size(), 1u);
-    EXPECT_EQ(FBoxes.Boxes()[0].text, L"タスクトレイにアイコンを登録できません。");
-    EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
-    EXPECT_TRUE(GetScreenSaverActive()); // never switched off
-    EXPECT_TRUE(Application->ShowMainForm());
-    Destroy();
-    EXPECT_TRUE(GetScreenSaverActive());
 }
 
 TEST_F(MainFormTest, ShiftExitAfterARefusedTrayIconLeavesTheScreenSaverOff)
@@ -451,6 +491,7 @@ TEST_F(MainFormTest, CommandLineOptionRunsBeforeTheTailAndEnds)
     SetScreenSaverActive(false);
     Create();
     EXPECT_TRUE(TakeQuitMessage());
+    EXPECT_FALSE(FormMain->TrayIcon->Visible()); // a one-job run puts no icon into the tray
     EXPECT_FALSE(GetScreenSaverActive()); // the tail switched it off again for the moment
     Destroy();
     EXPECT_TRUE(GetScreenSaverActive());

@@ -72,14 +72,12 @@ void TSingleClick::Execute()
 
 // ---- TCallbackWindow
 
-TCallbackWindow::TCallbackWindow(TWinControl* parent) : TWinControl(nullptr)
+TCallbackWindow::TCallbackWindow() : TWinControl(nullptr)
 {
-    if (parent) {
-        SetParent(parent);
-        FreeNotification(parent);
-    }
     static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    // The shell announces a new taskbar to top-level windows only.
+    // The shell announces a new taskbar to top-level windows only, and not to
+    // a program with more rights than its own unless that lets it through.
+    AllowWindowMessage(Application->Handle(), taskbarCreated);
     FTaskbarHook = Application->HookMainWindow([this](UINT msg, WPARAM, LPARAM) {
         if (msg == taskbarCreated) TaskbarCreated();
         return false;
@@ -100,22 +98,9 @@ TCallbackWindow::~TCallbackWindow()
 void TCallbackWindow::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
-    if (!Parent()) {
-        params.Style = WS_POPUP;
-        params.WndParent = HWND_MESSAGE;
-    }
-}
-
-void TCallbackWindow::Notification(TComponent* removed)
-{
-    TWinControl::Notification(removed);
-    // Told while the parent's window still exists: this window leaves it
-    // before it is destroyed, so the icons of other owners keep reporting here
-    // and the removals of the parent's own icons reach a live window.
-    if (removed == Parent()) {
-        if (HandleAllocated()) ::SetParent(Handle(), HWND_MESSAGE);
-        SetParent(nullptr);
-    }
+    // Message-only: no control's window takes it along when it goes.
+    params.Style = WS_POPUP;
+    params.WndParent = HWND_MESSAGE;
 }
 
 void TCallbackWindow::IconDestroyed(TTrayIcon* icon)
@@ -180,7 +165,7 @@ void TCallbackWindow::ShowPopup(TTrayIcon& icon, TPopupMenu& menu, POINT at)
 {
     if (auto* form = dynamic_cast<TForm*>(icon.Owner())) {
         // The menu only closes on a click elsewhere when its window is in front.
-        SetForegroundWindow(form->Handle());
+        BringToForeground(form->Handle());
         // What was waiting may have ended the program or freed the menu.
         const TFreeWatch menuWatch(menu);
         if (!Application->ProcessMessages() || menuWatch.Freed()) return;
@@ -196,8 +181,13 @@ void TCallbackWindow::SingleClickStep(TTrayIcon& icon)
     }
     // Pending only once the timer runs: a timer that cannot start loses no later click.
     auto* timer = new TSingleClick([this](TThread* sender) { SingleClickDone(sender); }, TSingleClick::Clock());
+    // An older timer, of a click since cancelled, must not end this one early.
+    for (TPendingClick& click : FPending)
+        if (click.icon == &icon) click.icon = nullptr;
     FPending.push_back({timer, &icon});
     icon.ClickPending = true;
+    // The shell allows the foreground only now: whatever the click shows later may then come to the front.
+    if (auto* form = dynamic_cast<TForm*>(icon.Owner())) BringToForeground(form->Handle());
 }
 
 void TCallbackWindow::SingleClickDone(TThread* sender)
@@ -222,7 +212,8 @@ void TCallbackWindow::TaskbarCreated()
         try {
             icon->NotifyShell(TTrayIcon::ShellAction::Add);
         } catch (const ENotifyIconError&) {
-            refused = true;
+            if (icon->OnAddRefused) icon->OnAddRefused(icon);
+            else refused = true;
         }
     }
     if (refused) throw ENotifyIconError();
@@ -239,7 +230,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
     if (!Designing()) {
         FIcon.OnChange = [this] { RefreshTray(); };
         if (!CallbackWindow) {
-            sharedWindow.reset(new TCallbackWindow(dynamic_cast<TWinControl*>(owner)));
+            sharedWindow.reset(new TCallbackWindow);
             CallbackWindow = sharedWindow.get();
         }
         NOTIFYICONDATAW data{};
@@ -256,8 +247,8 @@ TTrayIcon::~TTrayIcon()
     // Out of the list first: what this thread handles while the shell takes the
     // removal (a new taskbar, a tray message) must not reach a dying icon.
     std::erase_if(TrayIconList, [this](const TTrayIconEntry& e) { return e.icon == this; });
-    if (!Designing() && FRegistered) NotifyShell(ShellAction::Delete);
     if (CallbackWindow) CallbackWindow->IconDestroyed(this);
+    if (!Designing() && FRegistered) NotifyShell(ShellAction::Delete);
     if (std::none_of(TrayIconList.begin(), TrayIconList.end(),
             [](const TTrayIconEntry& e) { return e.icon->FNotifyData.has_value(); }))
         sharedWindow.reset();
@@ -281,7 +272,9 @@ void TTrayIcon::NotifyShell(ShellAction action)
     case ShellAction::Add:
         if (!FVisible) return;
         data.hWnd = CallbackWindow->Handle();
-        if (!ShellNotifyIcon(NIM_ADD, &data)) throw ENotifyIconError();
+        // A busy shell can report an add refused that it carried out after
+        // all; the icon is then there to modify, and to delete at the end.
+        if (!ShellNotifyIcon(NIM_ADD, &data) && !ShellNotifyIcon(NIM_MODIFY, &data)) throw ENotifyIconError();
         FRegistered = true;
         break;
     case ShellAction::Modify:
@@ -306,6 +299,18 @@ void TTrayIcon::SetVisible(bool visible)
     if (Designing() || Loading()) return;
     if (FVisible) NotifyShell(ShellAction::Add);
     else if (FRegistered) NotifyShell(ShellAction::Delete);
+}
+
+bool TTrayIcon::RetryAdd()
+{
+    if (FVisible && !FRegistered && !Designing()) {
+        try {
+            NotifyShell(ShellAction::Add);
+        } catch (const ENotifyIconError&) {
+            return false;
+        }
+    }
+    return FRegistered;
 }
 
 void TTrayIcon::SetTipHelp(std::string_view tip)

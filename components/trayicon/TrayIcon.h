@@ -45,18 +45,17 @@ private:
 };
 
 // The hidden window that the shell reports mouse activity to, shared by all
-// icons. It lives from the first icon to the last, whichever forms own them:
-// a child of the first icon's form until that form goes.
+// icons. A message-only window that no control owns: it lives from the first
+// icon to the last, whichever controls own them.
 class TCallbackWindow : public TWinControl {
 public:
     static constexpr const char* ClassName = "TCallbackWindow";
-    explicit TCallbackWindow(TWinControl* parent);
+    TCallbackWindow();
     ~TCallbackWindow() override;
 
     TTrayIcon* CurrentIcon = nullptr;
     void SingleClickDone(TThread* sender);
     void IconDestroyed(TTrayIcon* icon);
-    void Notification(TComponent* removed) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -68,7 +67,8 @@ private:
     void SingleClickStep(TTrayIcon& icon);
     void TaskbarCreated();
 
-    // Each timer ends the click of the icon it was started for (null once that icon is gone).
+    // Each timer ends the click of the icon it was started for; null once that
+    // icon is gone or a newer timer owns its click.
     struct TPendingClick {
         TThread* timer;
         TTrayIcon* icon;
@@ -103,12 +103,17 @@ public:
     void SetTipHelp(std::string_view tip);
     bool Visible() const { return FVisible; }
     void SetVisible(bool visible);
+    // A visible icon that the shell refused asks again; true once it is in the tray.
+    bool RetryAdd();
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    // The shell refused the icon when a new taskbar announced itself; unset,
+    // the refusal is raised as ENotifyIconError.
+    TNotifyEvent OnAddRefused;
 
     int TrayId() const { return FTrayId; }
     bool Registered() const { return FRegistered; }
