@@ -406,41 +406,36 @@ TEST_F(MainFormTest, TrayNotReadyAtStartIsAskedAgainQuietlyThenTheProgramGivesUp
     TrayRetry = {40, 4};
     const struct {
         const char* name;
-        int refusals;
-        bool announced; // the taskbar says it is ready
+        int refusalsAtStart, refusalsAtNewTaskbar;
         bool added;
     } rows[] = {
-        {"a new taskbar takes it", 1000, true, true},
-        {"a later attempt takes it", 3, false, true},
-        {"never", 1000, false, false},
+        {"a new taskbar takes it", 1000, 0, true},
+        {"a later attempt takes it", 1000, 2, true},
+        {"never", 1000, 1000, false},
+        {"a new taskbar refuses it for good", 0, 1000, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        refusals = row.refusals;
+        refusals = row.refusalsAtStart;
         SetScreenSaverActive(true);
         Create();
         // The job is done before the icon comes.
         EXPECT_FALSE(GetScreenSaverActive());
-        EXPECT_FALSE(FormMain->TrayIcon->Registered());
+        EXPECT_EQ(FormMain->TrayIcon->Registered(), row.refusalsAtStart == 0);
         EXPECT_FALSE(Application->ShowMainForm());
         EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　無効＞");
-        if (row.announced) {
-            refusals = 0;
-            SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-            EXPECT_TRUE(FormMain->TrayIcon->Registered());
-        }
-        if (row.added) {
-            PumpFor(TrayRetry.interval * (TrayRetry.attempts + 2));
-            EXPECT_TRUE(FormMain->TrayIcon->Registered());
-            EXPECT_FALSE(TakeQuitMessage());
-        } else {
-            // Should it never give up, the loop ends here instead.
-            SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR id, DWORD) {
-                KillTimer(nullptr, id);
-                PostQuitMessage(0);
-            });
+        refusals = row.refusalsAtNewTaskbar;
+        SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        EXPECT_EQ(FormMain->TrayIcon->Registered(), row.refusalsAtNewTaskbar == 0);
+        PumpFor(TrayRetry.interval * (TrayRetry.attempts + 2));
+        EXPECT_EQ(FormMain->TrayIcon->Registered(), row.added);
+        if (!row.added) {
+            // The loop met the end while pumping; should the program never give up, it ends here instead.
+            const UINT_PTR safety = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
             EXPECT_THROW(Application->Run(), ENotifyIconError);
+            KillTimer(nullptr, safety);
         }
+        EXPECT_FALSE(TakeQuitMessage());
         EXPECT_TRUE(FBoxes.Boxes().empty());
         Destroy();
         EXPECT_TRUE(GetScreenSaverActive());

@@ -4,6 +4,7 @@
 #include "framework/Form.h"
 #include "framework/ImageList.h"
 #include "framework/Menus.h"
+#include "framework/StdCtrls.h"
 #include "framework/Text.h"
 #include "tests/TestSupport.h"
 
@@ -34,7 +35,8 @@ public:
         ShellNotifyIcon = [](DWORD message, NOTIFYICONDATAW* data) -> BOOL {
             if (active->during) active->during(message);
             const bool refused = active->refuse || (message == NIM_ADD && data->uID == active->refuseAddOf);
-            const BOOL accepted = !refused && Shell_NotifyIconW(message, data);
+            const BOOL accepted = !refused && Shell_NotifyIconW(message, data) &&
+                !(message == NIM_ADD && active->addReportedRefused);
             active->calls.push_back({message, *data, accepted != FALSE, IsWindow(data->hWnd) != FALSE});
             return accepted;
         };
@@ -54,6 +56,7 @@ public:
     std::vector<ShellCall> calls;
     bool refuse = false;
     UINT refuseAddOf = 0; // an icon whose adds are refused
+    bool addReportedRefused = false; // a busy shell: the add takes, its answer says refused
     std::function<void(DWORD message)> during; // what the shell does while it handles a request
     static inline ShellWatch* active = nullptr;
 };
@@ -157,7 +160,13 @@ TEST_F(TrayIconTest, EmptyTipSendsAModifyWithoutTheTipFlag)
 
 TEST_F(TrayIconTest, ShellRequestsCarryTheRecordOfThisIcon)
 {
+    static std::vector<std::pair<HWND, UINT>> allowed;
+    const AllowMessageFn original = AllowWindowMessage;
+    AllowWindowMessage = [](HWND window, UINT message) -> BOOL { return allowed.emplace_back(window, message), TRUE; };
     TTrayIcon* icon = NewVisibleIcon();
+    AllowWindowMessage = original;
+    // Elevated, the program hears of a new taskbar only when it lets the announcement through.
+    EXPECT_EQ(allowed, (std::vector{std::pair{Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated")}}));
     ASSERT_EQ(FShell.calls.size(), 1u);
     const NOTIFYICONDATAW& d = FShell.Last().data;
     EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_ADD));
@@ -226,6 +235,18 @@ TEST_F(TrayIconTest, RefusedAddRaisesAndLeavesVisibleButUnregistered)
     EXPECT_TRUE(icon->Registered());
 }
 
+TEST_F(TrayIconTest, AddReportedRefusedThatTookIsRemovedAtTheEnd)
+{
+    TTrayIcon* icon = NewIcon();
+    FShell.addReportedRefused = true;
+    EXPECT_NO_THROW(icon->SetVisible(true));
+    FShell.addReportedRefused = false;
+    EXPECT_TRUE(icon->Registered());
+    Free(icon);
+    ASSERT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_TRUE(FShell.Last().accepted);
+}
+
 TEST_F(TrayIconTest, RefusedModifyRaisesButKeepsTheNewTip)
 {
     TTrayIcon* icon = NewVisibleIcon();
@@ -261,24 +282,34 @@ TEST_F(TrayIconTest, TaskbarCreatedWhileTheRemovalIsSentLeavesTheIconOut)
 
 TEST_F(TrayIconTest, IconsOfOtherOwnersOutliveTheFirstOwner)
 {
-    auto* first = new TForm(Application);
-    NewVisibleIcon(first);
-    TTrayIcon* kept = NewVisibleIcon();
-    int moves = 0;
-    kept->OnMouseMove = [&moves](TComponent*, TShiftState, int, int) { ++moves; };
-    const UINT id = static_cast<UINT>(kept->TrayId());
-    const HWND reportsTo = FShell.Last().data.hWnd;
-    Free(first);
-    ASSERT_TRUE(kept->Registered());
-    EXPECT_EQ(FShell.Count(NIM_DELETE, id), 0);
-    ASSERT_NE(CallbackWindow, nullptr);
-    PostMessageW(reportsTo, WM_TRAYNOTIFY, id, WM_MOUSEMOVE); // as the shell does
-    PumpFor(50);
-    EXPECT_EQ(moves, 1);
-    kept->SetVisible(false);
-    kept->SetVisible(true);
-    EXPECT_TRUE(kept->Registered());
-    EXPECT_EQ(FShell.Last().data.hWnd, CallbackWindow->Handle());
+    for (const bool aControlOnTheForm : {false, true}) {
+        SCOPED_TRACE(aControlOnTheForm ? "first owner a control on a form" : "first owner a form");
+        FShell.calls.clear();
+        auto* first = new TForm(Application);
+        TWinControl* owner = first;
+        if (aControlOnTheForm) {
+            owner = new TPanel(first);
+            owner->SetParent(first);
+        }
+        NewVisibleIcon(owner);
+        TTrayIcon* kept = NewVisibleIcon();
+        int moves = 0;
+        kept->OnMouseMove = [&moves](TComponent*, TShiftState, int, int) { ++moves; };
+        const UINT id = static_cast<UINT>(kept->TrayId());
+        const HWND reportsTo = FShell.Last().data.hWnd;
+        Free(first);
+        ASSERT_TRUE(kept->Registered());
+        EXPECT_EQ(FShell.Count(NIM_DELETE, id), 0);
+        ASSERT_NE(CallbackWindow, nullptr);
+        PostMessageW(reportsTo, WM_TRAYNOTIFY, id, WM_MOUSEMOVE); // as the shell does
+        PumpFor(50);
+        EXPECT_EQ(moves, 1);
+        kept->SetVisible(false);
+        kept->SetVisible(true);
+        EXPECT_TRUE(kept->Registered());
+        EXPECT_EQ(FShell.Last().data.hWnd, CallbackWindow->Handle());
+        Free(kept);
+    }
 }
 
 TEST_F(TrayIconTest, DestroyedMenuIsForgottenByBothReferences)
@@ -454,24 +485,56 @@ TEST_F(TrayMessages, SingleClickRaisesOnClickAfterTheDoubleClickTime)
     EXPECT_EQ(FSeen.doubles, 0);
 }
 
-TEST_F(TrayMessages, DoubleClickRaisesOnlyOnDblClick)
+TEST_F(TrayMessages, ClickPatterns)
 {
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Post(FIcon, m);
-    Pump(ClickWait() + 300);
-    EXPECT_EQ(FSeen.doubles, 1);
-    EXPECT_EQ(FSeen.clicks, 0);
-    EXPECT_FALSE(FIcon->ClickPending);
-}
-
-TEST_F(TrayMessages, SecondPressHeldPastTheWaitGivesTwoClicks)
-{
-    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK}) Post(FIcon, m);
-    Pump(ClickWait() + 300);
-    EXPECT_EQ(FSeen.doubles, 1);
-    EXPECT_EQ(FSeen.clicks, 1);
-    Post(FIcon, WM_LBUTTONUP);
-    Pump(ClickWait() + 300);
-    EXPECT_EQ(FSeen.clicks, 2);
+    static std::vector<HWND> fronts;
+    const ForegroundFn original = BringToForeground;
+    BringToForeground = [](HWND window) -> BOOL { return fronts.push_back(window), TRUE; };
+    bool againInside = false;
+    FIcon->OnClick = [this, &againInside](TComponent*) {
+        ++FSeen.clicks;
+        if (!std::exchange(againInside, false)) return;
+        // A click while OnClick holds a modal window open.
+        Post(FIcon, WM_LBUTTONDOWN);
+        Post(FIcon, WM_LBUTTONUP);
+        Pump(ClickWait() + 300);
+    };
+    const DWORD w = ClickWait();
+    constexpr UINT D = WM_LBUTTONDOWN, U = WM_LBUTTONUP, B = WM_LBUTTONDBLCLK;
+    const struct {
+        const char* name;
+        std::vector<UINT> first;
+        DWORD gap;
+        std::vector<UINT> second;
+        bool againInsideOnClick;
+        int clicksOnceTheFirstWaitIsOver, clicks, doubles, fronts;
+    } rows[] = {
+        {"click", {D, U}, 0, {}, false, 1, 1, 0, 1},
+        {"double click", {D, U, B, U}, 0, {}, false, 0, 0, 1, 1},
+        {"click right after a double click", {D, U, B, U}, 300, {D, U}, false, 0, 1, 1, 2},
+        {"two double clicks", {D, U, B, U}, 300, {D, U, B, U}, false, 0, 0, 2, 2},
+        {"second press held past the wait", {D, U, B}, w + 200, {U}, false, 1, 2, 1, 2},
+        {"click during a modal OnClick", {D, U}, 0, {}, true, 2, 2, 0, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FSeen = {};
+        fronts.clear();
+        againInside = row.againInsideOnClick;
+        const ULONGLONG firstWaitOver = GetTickCount64() + w + 150;
+        for (const UINT m : row.first) Post(FIcon, m);
+        Pump(row.gap);
+        for (const UINT m : row.second) Post(FIcon, m);
+        Pump(static_cast<DWORD>(std::max(firstWaitOver, GetTickCount64() + 20) - GetTickCount64()));
+        EXPECT_EQ(FSeen.clicks, row.clicksOnceTheFirstWaitIsOver);
+        Pump(w + 300);
+        EXPECT_EQ(FSeen.clicks, row.clicks);
+        EXPECT_EQ(FSeen.doubles, row.doubles);
+        EXPECT_FALSE(FIcon->ClickPending);
+        // Brought to the front at the click, while the shell allows it.
+        EXPECT_EQ(fronts, std::vector<HWND>(row.fronts, FForm->Handle()));
+    }
+    BringToForeground = original;
 }
 
 TEST_F(TrayMessages, PendingClickStaysWithItsIcon)
@@ -553,8 +616,12 @@ TEST_F(TrayMessages, RightPressOpensTheMenuAtThePointer)
     SetCursorPos(40, 50);
     POINT cursor;
     GetCursorPos(&cursor);
-    Post(FIcon, WM_RBUTTONDOWN);
-    Pump(100);
+    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
+    // After the menu its window gets a message, or the next menu may close at once.
+    MSG m;
+    bool nudged = false;
+    while (PeekMessageW(&m, FForm->Handle(), 0, 0, PM_REMOVE)) nudged |= m.message == WM_NULL;
+    EXPECT_TRUE(nudged);
     EXPECT_EQ(tracked, 1);
     EXPECT_EQ(popups, 1);
     EXPECT_EQ(at.x, cursor.x);
@@ -705,12 +772,26 @@ TEST_F(TrayMessages, UnknownIdentifierDoesNothing)
     EXPECT_EQ(FSeen.doubles, 0);
 }
 
-TEST_F(TrayMessages, PendingClickOfADestroyedIconRaisesNothing)
+TEST_F(TrayMessages, DestroyedIconLeavesNothingItsPendingClickCouldReach)
 {
-    ASSERT_NO_FATAL_FAILURE(StartClick());
-    Free(FIcon);
-    Pump(ClickWait() + 300);
-    EXPECT_EQ(FSeen.clicks, 0);
+    // FIcon keeps the window alive.
+    for (const bool whileTheShellRemovesIt : {true, false}) {
+        SCOPED_TRACE(whileTheShellRemovesIt ? "wait over while the shell removes it" : "wait over later");
+        TTrayIcon* icon = NewVisibleIcon();
+        icon->OnClick = [this](TComponent*) { ++FSeen.clicks; };
+        Post(icon, WM_LBUTTONUP);
+        Pump(50);
+        ASSERT_TRUE(icon->ClickPending);
+        if (whileTheShellRemovesIt)
+            FShell.during = [](DWORD message) {
+                if (message == NIM_DELETE) PumpFor(ClickWait() + 300);
+            };
+        Free(icon);
+        FShell.during = nullptr;
+        EXPECT_EQ(CallbackWindow->CurrentIcon, nullptr);
+        Pump(ClickWait() + 300);
+        EXPECT_EQ(FSeen.clicks, 0);
+    }
 }
 
 TEST_F(TrayMessages, PendingClickOutlivingItsWindowRaisesNothing)
