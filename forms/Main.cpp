@@ -85,6 +85,9 @@ void TFormMain::FormCreate(TComponent*)
 
 void TFormMain::ShowTrayIcon()
 {
+    // The main window exists while the program is resident: close requests
+    // from outside find it, and a tray click brings it to the front at once.
+    HandleNeeded();
     TrayIcon->OnAddRefused = [this](TComponent*) { RetryTrayIconLater(); };
     try {
         TrayIcon->SetVisible(true);

@@ -178,6 +178,11 @@ HWND FindWindowOfClass(const std::wstring& suffix)
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
+    // The tray's callback window is message-only, which EnumWindows does not list.
+    for (HWND h = nullptr; !search.found && (h = FindWindowExW(HWND_MESSAGE, h, nullptr, nullptr));) {
+        const std::wstring c = ClassOf(h);
+        if (c.ends_with(suffix) && c.starts_with(L"Lullwick.")) search.found = h;
+    }
     return search.found;
 }
 
