@@ -48,9 +48,18 @@ protected:
         RECT r;
         GetWindowRect(FDialog->Handle(), &r);
         SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        // Under a loaded display server the activation that follows can come late.
-        PumpUntil([this] { return GetFocus() == FEdit->Handle(); }, 1000);
+        // Under a loaded display server the activation that follows can come late;
+        // typing before it would reach another window.
+        ASSERT_TRUE(PumpUntil([this] { return GetFocus() == FEdit->Handle(); }, 3000)) << "the edit has no focus";
         PumpFor(30);
+        ASSERT_EQ(GetFocus(), FEdit->Handle()) << "the edit lost the focus";
+    }
+    // The whole text is selected, so that typing replaces it.
+    bool AllSelected() const
+    {
+        DWORD start = 1, end = 0;
+        SendMessageW(FEdit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        return start == 0 && end > 0 && end == static_cast<DWORD>(GetWindowTextLengthW(FEdit->Handle()));
     }
     // Keys as the keyboard sends them to the focused window.
     void Press(WORD vk)
@@ -96,14 +105,22 @@ TEST_F(SetTimeoutTest, OpensWithTheSystemsWaitTimeAndTheFocusInTheEdit)
     EXPECT_EQ(client.bottom, 113);
 }
 
-TEST_F(SetTimeoutTest, BelowAMinuteOpensAtOneAndOkStoresSixtySeconds)
+TEST_F(SetTimeoutTest, OkWithoutAChangeWritesNothing)
 {
-    SetSaverSeconds(59);
-    Open();
-    EXPECT_EQ(FEdit->Text(), "1");
-    FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 60);
-    EXPECT_FALSE(Shown());
+    // Seconds the system holds, and the minutes the dialog shows for them.
+    const struct {
+        int seconds;
+        const char* shown;
+    } cases[] = {{59, "1"}, {90, "1"}, {600000, "9999"}};
+    for (const auto& c : cases) {
+        SetSaverSeconds(c.seconds);
+        Open();
+        EXPECT_EQ(FEdit->Text(), c.shown);
+        Press(VK_RETURN);
+        Press(VK_RETURN);
+        EXPECT_FALSE(Shown());
+        EXPECT_EQ(SaverSeconds(), c.seconds);
+    }
 }
 
 TEST_F(SetTimeoutTest, BeyondTheSixteenBitRangeOpensAtTheUpperBound)
@@ -117,8 +134,7 @@ TEST_F(SetTimeoutTest, TypingEnterEnterStoresAndHides)
 {
     SetSaverSeconds(600);
     Open();
-    ClearEdit();
-    Type(L"25");
+    Type(L"25"); // at once, as the user does: the shown value is selected
     Press(VK_RETURN);
     EXPECT_TRUE(Shown());
     EXPECT_EQ(GetFocus(), FDialog->ButtonOK->Handle());
@@ -145,32 +161,44 @@ TEST_F(SetTimeoutTest, EscMovesToCancelThenHidesWithoutStoring)
     EXPECT_EQ(beeps, 0);
 }
 
-TEST_F(SetTimeoutTest, OkStoresTheLastAcceptedValueWhenTheTextIsNoNumber)
+TEST_F(SetTimeoutTest, OkStoresTheShownNumberOrKeepsTheDialogOpenWithTheLastValue)
 {
-    SetSaverSeconds(600);
+    // Pasted over the value shown (an empty text is cleared), then Enter twice.
+    const struct {
+        const wchar_t* pasted;
+        int seconds; // 0: refused
+    } cases[] = {
+        {L"25 ", 1500}, {L"25\r\n", 1500}, {L"\uff13\uff10", 1800}, {L"", 0}, {L"0", 0}, {L"-", 0}, {L"ab 1", 0}};
+    for (const auto& c : cases) {
+        SetSaverSeconds(600);
+        Open();
+        beeps = 0;
+        ClearEdit();
+        if (*c.pasted) {
+            ASSERT_TRUE(PasteText(FEdit->Handle(), c.pasted));
+        }
+        Press(VK_RETURN);
+        Press(VK_RETURN);
+        EXPECT_EQ(SaverSeconds(), c.seconds ? c.seconds : 600) << c.seconds;
+        EXPECT_EQ(Shown(), !c.seconds);
+        if (c.seconds) continue;
+        // Refused: one beep, the last accepted value selected, the focus back in the edit.
+        EXPECT_EQ(beeps, 1);
+        EXPECT_EQ(FEdit->Text(), "10");
+        EXPECT_EQ(GetFocus(), FEdit->Handle());
+        EXPECT_TRUE(AllSelected());
+        FDialog->ButtonCancel->Click();
+        PumpFor(200); // the display server's answer to the hiding comes late
+    }
+    // The last accepted value is the last number typed, not the value at opening.
     Open();
-    ClearEdit();
-    FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 600);
-
-    Open();
-    ClearEdit();
     Type(L"7");
     ClearEdit();
     Type(L"0");
     FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 7 * 60);
-}
-
-TEST_F(SetTimeoutTest, PastedTextThatIsNoNumberIsIgnoredByOk)
-{
-    SetSaverSeconds(600);
-    Open();
-    ASSERT_TRUE(PasteText(FEdit->Handle(), L"abc 12"));
-    EXPECT_NE(FEdit->Text(), "10");
-    EXPECT_EQ(FEdit->Position(), 10);
+    EXPECT_EQ(FEdit->Text(), "7");
     FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 600);
+    EXPECT_EQ(SaverSeconds(), 7 * 60);
 }
 
 TEST_F(SetTimeoutTest, ReopeningAfterCancelShowsTheSystemsValue)
@@ -229,16 +257,21 @@ TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
 {
     Open();
     ASSERT_EQ(GetFocus(), FEdit->Handle());
+    EXPECT_TRUE(AllSelected()); // as the dialog opened
+    SendMessageW(FEdit->Handle(), EM_SETSEL, 0, 0);
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), FDialog->ButtonOK->Handle());
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), FDialog->ButtonCancel->Handle());
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), FEdit->Handle());
+    EXPECT_TRUE(AllSelected());
     FDialog->ButtonCancel->SetFocus();
+    SendMessageW(FEdit->Handle(), EM_SETSEL, 0, 0);
     PostMessageW(GetFocus(), WM_SYSCHAR, L'w', 1 << 29);
     PumpFor(30);
     EXPECT_EQ(GetFocus(), FEdit->Handle());
+    EXPECT_TRUE(AllSelected());
     FDialog->ButtonOK->SetFocus();
     Type(L"W");
     EXPECT_EQ(GetFocus(), FEdit->Handle());
