@@ -33,8 +33,7 @@ void TFormSetTimeout::FormShow(TComponent*)
     EditUpDownTimeout->SetPosition(static_cast<int16_t>(minutes));
     FShownMinutes = EditUpDownTimeout->Position();
     EditUpDownTimeout->SetFocus();
-    // Typing at once replaces the value instead of adding to it.
-    EditUpDownTimeout->SelectAll();
+    EditUpDownTimeout->SelectAll(); // typing at once replaces the value instead of adding to it
 }
 
 void TFormSetTimeout::ButtonOKClick(TComponent*)

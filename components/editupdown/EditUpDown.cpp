@@ -283,12 +283,7 @@ void TEditUpDown::Loaded()
     SetTextLimit();
 }
 
-std::optional<int> TEditUpDown::TextNumber() const
-{
-    // A number copied from elsewhere often comes with a blank or a line break.
-    const std::string shown = Text();
-    return number::StrToInt(number::WithoutBlanks(std::string_view(shown)));
-}
+std::optional<int> TEditUpDown::TextNumber() const { return number::StrToInt(Text()); }
 
 bool TEditUpDown::TakeText()
 {
@@ -305,7 +300,7 @@ void TEditUpDown::Paste()
 {
     // A number copied from a table or a text comes with blanks or a line break around it.
     const std::wstring clipboard = ClipboardText(Handle());
-    std::wstring pasted(number::WithoutBlanks(std::wstring_view(clipboard)));
+    std::wstring pasted(number::WithoutBlanks(clipboard));
     if (pasted.empty()) return;
     std::ranges::transform(pasted, pasted.begin(), number::AsciiCounterpart);
     DWORD start = 0, end = 0;

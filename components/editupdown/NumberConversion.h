@@ -13,10 +13,9 @@ std::optional<int> StrToInt(std::string_view text);
 int StrToIntDef(std::string_view text, int fallback);
 
 // The text without the blanks (spaces, tabs, line breaks) around it.
-template <class Char>
-constexpr std::basic_string_view<Char> WithoutBlanks(std::basic_string_view<Char> text)
+constexpr std::wstring_view WithoutBlanks(std::wstring_view text)
 {
-    constexpr auto blank = [](Char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    constexpr auto blank = [](wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; };
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
     while (!text.empty() && blank(text.back())) text.remove_suffix(1);
     return text;
