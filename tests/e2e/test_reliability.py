@@ -320,12 +320,18 @@ class BadInput(LullwickTest):
             if what == 'typed':
                 xdotool('type', 'abc+ .')
             else:
-                probe('clipboard', 'zwölf 12x')
+                probe('clipboard', 'zwö1')
                 focus_form('TFormSetTimeout')
-                xdotool('key', 'ctrl+v')
-            xdotool('key', 'Tab', 'Return')  # OK
+                xdotool('key', 'shift+Insert')
+                time.sleep(0.3)
+                pasted = probe('focus', 'TFormSetTimeout')['focus'].endswith('TEditUpDown zwö1')
+            xdotool('key', 'Tab', 'Return')  # OK: refused, the value shown at opening back in the edit
+            time.sleep(0.3)
+            refused = window('TFormSetTimeout')[0] and probe('focus', 'TFormSetTimeout')['focus'].endswith(
+                'TEditUpDown 10')
+            xdotool('key', 'Return', 'Return')  # OK with that value: closes, writes nothing
             wait_for(lambda: not window('TFormSetTimeout')[0], 10, 'the dialog to close')
-            kept = saver()[1] == 600
+            kept = saver()[1] == 600 and refused and (what == 'typed' or pasted)
             close_main()
             run.wait_exit()
             right = kept and probe('count-boxes')['boxes'] == '0' and state()
