@@ -257,6 +257,16 @@ TEST_F(EditUpDownTest, PastedTextIsReadLikeTypedTextAndRefusedWholeWhenTooLong)
         EXPECT_EQ(e->Position(), c.position) << c.shown;
         EXPECT_EQ(beeps, c.beeps) << c.shown;
     }
+    // Shift+Insert pastes the same way.
+    e->SetPosition(12);
+    beeps = 0;
+    Paste(e, L"12000");
+    SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
+    SetShiftHeld(true);
+    Key(e, VK_INSERT);
+    SetShiftHeld(false);
+    EXPECT_EQ(e->Text(), "12");
+    EXPECT_EQ(beeps, 2);
     // Writing the position shows it, whatever stood there.
     Paste(e, L"\u00b2");
     e->SetPosition(2);

@@ -10,6 +10,18 @@
 #include <algorithm>
 #include <cwchar>
 
+MessageBeepFn EditUpDownBeep = MessageBeep;
+
+// ---- TUpDownButton
+
+TUpDownButton::TUpDownButton(TComponent* owner) : TWinControl(owner)
+{
+    SetWidth(GetSystemMetrics(SM_CXVSCROLL));
+    SetHeight(GetSystemMetrics(SM_CYVSCROLL));
+    SetHeight(Height() + Height() / 2);
+    FRangeHigh = 100;
+}
+
 namespace {
 
 // Loaded when the first spin button is prepared rather than imported: their
@@ -77,18 +89,7 @@ std::wstring ClipboardText(HWND owner)
 
 } // namespace
 
-MessageBeepFn EditUpDownBeep = MessageBeep;
 AssociateContextFn EditUpDownAssociateContext = AssociateContext;
-
-// ---- TUpDownButton
-
-TUpDownButton::TUpDownButton(TComponent* owner) : TWinControl(owner)
-{
-    SetWidth(GetSystemMetrics(SM_CXVSCROLL));
-    SetHeight(GetSystemMetrics(SM_CYVSCROLL));
-    SetHeight(Height() + Height() / 2);
-    FRangeHigh = 100;
-}
 
 void TUpDownButton::InitUpDownClass()
 {
@@ -333,6 +334,12 @@ void TEditUpDown::Step(int delta)
 
 void TEditUpDown::KeyDown(WORD& key, TShiftState shift)
 {
+    // Shift+Insert pastes through WM_PASTE, as Ctrl+V and the context menu do; the
+    // platform edit of some systems pastes it on its own, past the checks of a paste.
+    if (key == VK_INSERT && shift == ssShift && !ReadOnly()) {
+        Perform(WM_PASTE, 0, 0);
+        key = 0;
+    }
     if (key == VK_UP) Step(+1);
     if (key == VK_DOWN) Step(-1);
     TCustomEdit::KeyDown(key, shift);
