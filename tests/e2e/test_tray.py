@@ -135,7 +135,10 @@ class Tray(LullwickTest):
         open_menu()
         choose(TIMEOUT)
         focus_form('TFormSetTimeout')
-        xdotool('type', '２５')
+        # xdotool maps each such character to a spare key first: a pause lets Wine see the new map.
+        xdotool('type', '--delay', 150, '２５')
+        time.sleep(0.3)
+        self.assertTrue(probe('focus', 'TFormSetTimeout')['focus'].endswith('TEditUpDown 25'))
         confirm()
         self.assertEqual(saver()[1], 1500)
         open_menu()
