@@ -107,4 +107,18 @@ TEST(SingleInstance, OnlyTheCopyThatCreatedTheMutexIsFirst)
     EXPECT_TRUE(MutexAlreadyExisted());
 }
 
+TEST(SingleInstance, AMutexThisCopyMayNotOpenMeansAnotherCopyRuns)
+{
+    // As a copy with more rights holds it for one without: no access granted to anyone.
+    SECURITY_DESCRIPTOR nothing{};
+    InitializeSecurityDescriptor(&nothing, SECURITY_DESCRIPTOR_REVISION);
+    ACL empty{};
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SetSecurityDescriptorDacl(&nothing, TRUE, &empty, FALSE);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &nothing, FALSE};
+    const UniqueKernelHandle held(CreateMutexW(&attributes, FALSE, L"Lullwick"));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(SingleInstance().First());
+}
+
 } // namespace
