@@ -59,8 +59,7 @@ bool StoreSavedState(bool active)
             return true;
         }
     }
-    // A record without its writer, or a key without a record, must not stay.
-    RemoveSavedState();
+    RemoveSavedState(); // a record without its writer, or a key without a record, must not stay
     return false;
 }
 

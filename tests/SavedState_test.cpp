@@ -3,6 +3,7 @@
 #include "app/cm_lullwick.h"
 #include "forms/Main.h"
 #include "framework/Application.h"
+#include "framework/Handles.h"
 #include "framework/Menus.h"
 #include "tests/TestSupport.h"
 
@@ -153,6 +154,13 @@ TEST_F(SavedStateTest, RecordRepairsAKilledRunAndNeverUndoesALaterChoice)
         EXPECT_FALSE(KeyExists());
         EXPECT_TRUE(FBoxes.Boxes().empty());
     }
+    // Nor does a record of off, as earlier versions wrote it.
+    StoreSavedState(false);
+    MarkWriterGone();
+    SetScreenSaverActive(true);
+    Start(L"Lullwick.exe");
+    End();
+    EXPECT_TRUE(GetScreenSaverActive());
 }
 
 TEST_F(SavedStateTest, RecordStaysUntilTheSystemTakesTheStateBack)
@@ -192,6 +200,22 @@ TEST_F(SavedStateTest, RecordOfACopyThatStillRunsIsLeftToIt)
     EXPECT_EQ(RawRecord(), 1u);
     // What that copy found is the user's state, also for a run that ends after it.
     EXPECT_TRUE(GetScreenSaverActive());
+    // A writer that has ended is gone, also while a handle keeps its process object.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    wchar_t line[] = L"cmd.exe /c exit";
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child));
+    const UniqueKernelHandle process(child.hProcess), thread(child.hThread);
+    WaitForSingleObject(child.hProcess, 10000);
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(child.hProcess, &created, &exited, &kernel, &user);
+    const ULONGLONG start = ULONGLONG{created.dwHighDateTime} << 32 | created.dwLowDateTime;
+    RegSetKeyValueW(
+        HKEY_CURRENT_USER, SavedStateKey, SavedByProcessValue, REG_DWORD, &child.dwProcessId, sizeof(DWORD));
+    RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedByStartValue, REG_QWORD, &start, sizeof start);
+    EXPECT_FALSE(SavedStateWriterRuns());
 }
 
 TEST_F(SavedStateTest, ShiftExitIsTheUsersChoiceAndEndsTheRecord)
