@@ -92,8 +92,8 @@ TEST(SingleInstance, OnlyTheCopyThatCreatedTheMutexIsFirst)
         EXPECT_FALSE(SingleInstance().First());
     }
     EXPECT_TRUE(SingleInstance().First());
-    // Two copies that start at once both miss the other's mutex when they look
-    // for it; only the answer of the creation tells them apart.
+    // Of two copies that start at once, only the answer of the creation tells
+    // the second that the first made the mutex a moment before.
     const MutexExistedFn original = MutexAlreadyExisted;
     const std::pair<MutexExistedFn, bool> answers[] = {{[] { return false; }, true}, {[] { return true; }, false}};
     for (const auto& [existed, first] : answers) {
