@@ -154,9 +154,9 @@ TEST_F(SavedStateTest, RecordRepairsAKilledRunAndNeverUndoesALaterChoice)
         EXPECT_FALSE(KeyExists());
         EXPECT_TRUE(FBoxes.Boxes().empty());
     }
-    // Nor does a record of off, as earlier versions wrote it.
-    StoreSavedState(false);
-    MarkWriterGone();
+    // Nor does a record of off, as earlier versions wrote it (without a writer).
+    const DWORD off = 0;
+    WriteRaw(REG_DWORD, &off, sizeof off);
     SetScreenSaverActive(true);
     Start(L"Lullwick.exe");
     End();
