@@ -70,9 +70,9 @@ void TFormMain::FormCreate(TComponent*)
 {
     const std::vector<std::wstring> parameters = SplitParameters(ProcessCommandLine());
     if (parameters.empty()) PutBackUnfinishedRun();
-    else RunCommandLine(parameters);
+    else Application->SetExitCode(RunCommandLine(parameters));
     TrayIcon->SetVisible(true);
-    SavedScreenSaverActive = GetScreenSaverActive();
+    SavedScreenSaverActive = StateToPutBack();
     SavedStateStored = StoreForThisRun(*SavedScreenSaverActive);
     SetScreenSaverActive(false);
     UpdateStatusCaption();
