@@ -24,22 +24,33 @@ std::wstring OptionErrorMessage(std::wstring_view parameter)
     return text::ToWide(OptionErrorHead()) + std::wstring(parameter) + text::ToWide(OptionErrorTail());
 }
 
-void RunCommandLine(const std::vector<std::wstring>& parameters)
+int RunCommandLine(const std::vector<std::wstring>& parameters)
 {
-    if (parameters.empty()) return;
+    if (parameters.empty()) return 0;
+    int exitCode = 0;
     if (parameters.size() > 1) {
         ShowMessageBox(text::ToWide(ParameterErrorMessage()), Caption, MB_OK | MB_ICONERROR);
     } else {
         const bool active = GetScreenSaverActive();
         const int minutes = GetScreenSaverTimeout();
         const OptionJob job = DecideOption(parameters.front(), active, minutes);
-        if (job.setActive) SetScreenSaverActive(*job.setActive);
+        const bool changed = !job.setActive || SetScreenSaverActive(*job.setActive);
         // The user's own choice outranks what a run that never ended properly recorded.
         if (job.choosesState) RemoveSavedState();
         if (job.execute) ExecuteScreenSaver();
         const UINT style = MB_OK | IconStyle(job.icon);
-        if (job.optionError) ShowMessageBox(OptionErrorMessage(parameters.front()), Caption, style);
-        else if (!job.message.empty()) ShowMessageBox(text::ToWide(job.message), Caption, style);
+        if (!changed) {
+            // The system refused: say so, with the state it kept, rather than report the change.
+            exitCode = 1;
+            if (!job.message.empty())
+                ShowMessageBox(
+                    text::ToWide(NotChangedMessage(!*job.setActive, minutes)), Caption, MB_OK | MB_ICONERROR);
+        } else if (job.optionError) {
+            ShowMessageBox(OptionErrorMessage(parameters.front()), Caption, style);
+        } else if (!job.message.empty()) {
+            ShowMessageBox(text::ToWide(job.message), Caption, style);
+        }
     }
     Application->Terminate();
+    return exitCode;
 }

@@ -17,5 +17,6 @@ using CommandLineFn = LPWSTR(WINAPI*)();
 extern CommandLineFn ProcessCommandLine;
 
 // Carries out the parameters of this start, if any, and asks the application
-// to end; with no parameter it does nothing.
-void RunCommandLine(const std::vector<std::wstring>& parameters);
+// to end; with no parameter it does nothing.  Returns the process's exit code:
+// 1 when the system refused the change the option asked for.
+int RunCommandLine(const std::vector<std::wstring>& parameters);

@@ -10,21 +10,27 @@
 void PutBackUnfinishedRun()
 {
     const std::optional<bool> recorded = LoadSavedState();
-    if (!recorded) return;
-    SetScreenSaverActive(*recorded);
-    RemoveSavedState();
+    // The record of a copy that still runs is that copy's to settle.
+    if (!recorded || SavedStateWriterRuns()) return;
+    // A screen saver that is on again is the user's later choice, not the
+    // killed run's doing; a put-back the system refuses waits for the next start.
+    if (GetScreenSaverActive() || SetScreenSaverActive(*recorded)) RemoveSavedState();
 }
 
-bool StoreForThisRun(bool saved) { return !LoadSavedState() && StoreSavedState(saved); }
+bool StateToPutBack()
+{
+    // A copy that still runs has switched the screen saver off: what it found is the user's state.
+    if (const std::optional<bool> recorded = LoadSavedState(); recorded && SavedStateWriterRuns()) return *recorded;
+    return GetScreenSaverActive();
+}
+
+bool StoreForThisRun(bool saved) { return saved && !LoadSavedState() && StoreSavedState(saved); }
 
 void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored)
 {
     if (!saved && !leaveOff) return;
-    SetScreenSaverActive(!leaveOff && *saved);
-    // Some systems queue the change for the display server without sending it;
-    // a query delivers it before the process goes.
-    GetScreenSaverActive();
-    if (recordStored) RemoveSavedState();
+    // Until the state is back the record stays, so that the next start repairs it.
+    if (SetScreenSaverActive(!leaveOff && *saved) && recordStored) RemoveSavedState();
 }
 
 std::wstring HelpFilePath()

@@ -7,12 +7,17 @@
 #include <string_view>
 
 // At a resident start: the state that a run which never put it back (it was
-// killed, or the system went down) had recorded is put back, and the record
-// goes.
+// killed, or the system went down) had recorded is put back while the screen
+// saver is still off.  The record goes once it is settled: put back, or
+// overtaken by the user's own choice.
 void PutBackUnfinishedRun();
 
-// Stores `saved` in the profile unless an earlier run's record is there, which
-// only a resident start may settle; true when this run's record was written.
+// The state to put back at exit: the one found now, or the one recorded by a
+// copy that still runs (in another session) and has switched it off.
+bool StateToPutBack();
+
+// Stores `saved` in the profile when it is on (off has nothing to repair)
+// unless a record is there already; true when this run's record was written.
 bool StoreForThisRun(bool saved);
 
 // Writes `saved` back, or leaves the screen saver off when the user asked for

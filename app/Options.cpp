@@ -90,6 +90,12 @@ std::string AlreadyOffMessage(int minutes)
     return StateMessage("スクリーンセーバーの状態は既に 『", false, "』 に設定されています。", minutes);
 }
 
+std::string NotChangedMessage(bool activeNow, int minutes)
+{
+    return StateMessage(
+        "スクリーンセーバーの状態を変更できませんでした。\r現在の設定は 『", activeNow, "』 のままです。", minutes);
+}
+
 std::string ParameterErrorMessage()
 {
     return text::FromUtf8(std::string("パラメータエラーです。") + Hyphens + OptionListText);

@@ -25,6 +25,8 @@ std::string SwitchedOnMessage(int minutes);
 std::string AlreadyOnMessage(int minutes);
 std::string SwitchedOffMessage(int minutes);
 std::string AlreadyOffMessage(int minutes);
+// The system refused the change: the state it still has.
+std::string NotChangedMessage(bool activeNow, int minutes);
 std::string ParameterErrorMessage();
 // The option error without the parameter, which the caller puts between them.
 std::string OptionErrorHead();

@@ -2,8 +2,6 @@
 
 #include "framework/Handles.h"
 
-#include <windows.h>
-
 namespace {
 
 void CloseRegistryKey(HKEY key) { RegCloseKey(key); }
@@ -16,7 +14,34 @@ UniqueRegistryKey OpenKey(REGSAM access)
     return UniqueRegistryKey(key);
 }
 
+template <class T>
+bool SetValue(HKEY key, const wchar_t* name, DWORD type, T value)
+{
+    return RegistrySetValue(key, name, 0, type, reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
+}
+
+template <class T>
+std::optional<T> ReadValue(const wchar_t* name, DWORD typeFlag)
+{
+    T value{};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, SavedStateKey, name, typeFlag, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+// The start time tells a process from a later one that was given its id.
+ULONGLONG StartTime(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return ULONGLONG{created.dwHighDateTime} << 32 | created.dwLowDateTime;
+}
+
 } // namespace
+
+RegistrySetValueFn RegistrySetValue = RegSetValueExW;
+RegistryFlushFn RegistryFlush = RegFlushKey;
 
 bool StoreSavedState(bool active)
 {
@@ -24,15 +49,18 @@ bool StoreSavedState(bool active)
     if (RegCreateKeyExW(HKEY_CURRENT_USER, SavedStateKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) !=
         ERROR_SUCCESS)
         return false;
-    const UniqueRegistryKey key(created);
-    const DWORD value = active ? 1 : 0;
-    if (RegSetValueExW(key.get(), SavedStateValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) !=
-        ERROR_SUCCESS)
-        return false;
-    // The record is for the case that nothing else runs at the end: it should be on disk now.
-    // It is written either way, so this run must remove it.
-    RegFlushKey(key.get());
-    return true;
+    {
+        const UniqueRegistryKey key(created);
+        if (SetValue(key.get(), SavedStateValue, REG_DWORD, DWORD{active}) &&
+            SetValue(key.get(), SavedByProcessValue, REG_DWORD, DWORD{GetCurrentProcessId()}) &&
+            SetValue(key.get(), SavedByStartValue, REG_QWORD, StartTime(GetCurrentProcess()))) {
+            // The record is for the case that nothing else runs at the end: it should be on disk now.
+            RegistryFlush(key.get());
+            return true;
+        }
+    }
+    RemoveSavedState(); // a record without its writer, or a key without a record, must not stay
+    return false;
 }
 
 std::optional<bool> LoadSavedState()
@@ -50,22 +78,30 @@ std::optional<bool> LoadSavedState()
     return std::nullopt;
 }
 
+bool SavedStateWriterRuns()
+{
+    const auto id = ReadValue<DWORD>(SavedByProcessValue, RRF_RT_REG_DWORD);
+    const auto start = ReadValue<ULONGLONG>(SavedByStartValue, RRF_RT_REG_QWORD);
+    if (!id || !start) return false;
+    const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, *id));
+    // A process this one may not look into (one with more rights) may be the writer: it is not taken for gone.
+    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && StartTime(process.get()) == *start;
+}
+
 void RemoveSavedState()
 {
     {
         const UniqueRegistryKey key = OpenKey(KEY_SET_VALUE | KEY_QUERY_VALUE);
         if (!key) return;
-        RegDeleteValueW(key.get(), SavedStateValue);
+        for (const wchar_t* name : {SavedStateValue, SavedByProcessValue, SavedByStartValue})
+            RegDeleteValueW(key.get(), name);
         DWORD subKeys = 0;
         DWORD values = 0;
         if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
                 nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-            subKeys != 0 || values != 0) {
-            RegFlushKey(key.get());
+            subKeys != 0 || values != 0)
             return;
-        }
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, SavedStateKey);
-    // Once the state is back, a record that comes back from an older disk image would undo a later choice.
-    RegFlushKey(HKEY_CURRENT_USER);
 }

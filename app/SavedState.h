@@ -3,16 +3,33 @@
 // profile for as long as the run keeps the screen saver off.  A run that is
 // killed cannot put the state back; the next resident start finds the record
 // and does it then.
+#include <windows.h>
+
 #include <optional>
 
-// HKCU\Software\Lullwick, value SavedScreenSaverActive (REG_DWORD 0 or 1).
+// HKCU\Software\Lullwick, value SavedScreenSaverActive (REG_DWORD 0 or 1),
+// beside it the writer: its process id (REG_DWORD) and start time (REG_QWORD).
 inline constexpr wchar_t SavedStateKey[] = L"Software\\Lullwick";
 inline constexpr wchar_t SavedStateValue[] = L"SavedScreenSaverActive";
+inline constexpr wchar_t SavedByProcessValue[] = L"SavedByProcessId";
+inline constexpr wchar_t SavedByStartValue[] = L"SavedByProcessStart";
 
-// Writes the record and flushes it to disk; false when the profile refused the write.
+// Writes the record with this process as its writer and flushes its key to
+// disk; false when the profile refused the write, which then leaves nothing.
 bool StoreSavedState(bool active);
 // The record, if there is a valid one; a record of the wrong type or value is
 // removed and counts as none.
 std::optional<bool> LoadSavedState();
+// Whether the process that wrote the record still runs: a copy of the same
+// user in another session, whose mutex this session does not see.
+bool SavedStateWriterRuns();
 // Removes the record, and the program's key with it once the key is empty.
 void RemoveSavedState();
+
+// The registry calls that write the record; tests replace them to make the
+// profile refuse a write and to watch what is flushed.
+using RegistrySetValueFn = LSTATUS(WINAPI*)(
+    HKEY key, const wchar_t* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+extern RegistrySetValueFn RegistrySetValue;
+using RegistryFlushFn = LSTATUS(WINAPI*)(HKEY key);
+extern RegistryFlushFn RegistryFlush;

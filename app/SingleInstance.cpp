@@ -10,8 +10,9 @@ MutexExistedFn MutexAlreadyExisted = LastErrorSaysExisted;
 
 SingleInstance::SingleInstance()
 {
-    if (UniqueKernelHandle other(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, MutexName)); other) return;
+    // The creation alone is the test: it opens the mutex when a copy has made it.
     FMutex.reset(CreateMutexW(nullptr, FALSE, MutexName));
-    // A copy that created the mutex a moment before us counts as running.
-    FFirst = !(FMutex && MutexAlreadyExisted());
+    // A mutex this copy may not open belongs to a copy with more rights (run as
+    // administrator), which runs all the same.  Any other failure leaves no guard.
+    FFirst = FMutex ? !MutexAlreadyExisted() : GetLastError() != ERROR_ACCESS_DENIED;
 }

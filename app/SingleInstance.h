@@ -5,7 +5,8 @@
 class SingleInstance {
 public:
     SingleInstance();
-    // False when another copy holds the mutex, also when both started at once.
+    // False when another copy holds the mutex, also when both started at once
+    // and when this copy may not open it.
     bool First() const { return FFirst; }
 
 private:

@@ -9,27 +9,36 @@ LRESULT SendPlatformSystemCommand(HWND window, WPARAM command)
     return SendMessageW(window, WM_SYSCOMMAND, command, 0);
 }
 
+BOOL PlatformSystemParameters(UINT action, UINT param, void* data, UINT winIni)
+{
+    return SystemParametersInfoW(action, param, data, winIni);
+}
+
 } // namespace
 
 SendSystemCommandFn SendSystemCommand = SendPlatformSystemCommand;
+SystemParametersFn SystemParameters = PlatformSystemParameters;
 
 bool GetScreenSaverActive()
 {
     BOOL active = FALSE;
-    SystemParametersInfoW(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+    SystemParameters(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
     return active != FALSE;
 }
 
-void SetScreenSaverActive(bool active)
+bool SetScreenSaverActive(bool active)
 {
     // Written to the profile so it outlasts the program; no change broadcast.
-    SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, active ? 1 : 0, nullptr, SPIF_UPDATEINIFILE);
+    SystemParameters(SPI_SETSCREENSAVEACTIVE, active ? 1 : 0, nullptr, SPIF_UPDATEINIFILE);
+    // What the system holds is the answer.  The query also delivers a change
+    // that some systems queue for the display server without sending it.
+    return GetScreenSaverActive() == active;
 }
 
 int GetScreenSaverTimeout()
 {
     INT seconds = 0;
-    SystemParametersInfoW(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0);
+    SystemParameters(SPI_GETSCREENSAVETIMEOUT, 0, &seconds, 0);
     return seconds / 60;
 }
 
@@ -37,7 +46,7 @@ void SetScreenSaverTimeout(int minutes)
 {
     // Signed 32-bit multiplication that wraps instead of overflowing.
     const UINT seconds = static_cast<UINT>(minutes) * 60u;
-    SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, seconds, nullptr, SPIF_UPDATEINIFILE);
+    SystemParameters(SPI_SETSCREENSAVETIMEOUT, seconds, nullptr, SPIF_UPDATEINIFILE);
 }
 
 void ExecuteScreenSaver() { SendSystemCommand(Application->Handle(), SC_SCREENSAVE); }

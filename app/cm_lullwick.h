@@ -1,11 +1,12 @@
 #pragma once
-// The only access to the system's screen-saver settings.  Each operation is
-// one platform call; none reports failure.  The settings belong to the user
-// profile: nothing is cached here.
+// The only access to the system's screen-saver settings.  The settings belong
+// to the user profile: nothing is cached here.
 #include <windows.h>
 
 bool GetScreenSaverActive();
-void SetScreenSaverActive(bool active);
+// True when the system holds `active` afterwards: it can refuse a change (a
+// policy, missing rights, a locked or sleeping machine).
+bool SetScreenSaverActive(bool active);
 // Whole minutes (the system holds seconds; the remainder is dropped).
 int GetScreenSaverTimeout();
 void SetScreenSaverTimeout(int minutes);
@@ -15,3 +16,7 @@ void ExecuteScreenSaver();
 // Sends the screen-saver command to a window; tests replace it to watch for it.
 using SendSystemCommandFn = LRESULT (*)(HWND window, WPARAM command);
 extern SendSystemCommandFn SendSystemCommand;
+
+// The system's settings call; tests replace it to make the system refuse a change.
+using SystemParametersFn = BOOL (*)(UINT action, UINT param, void* data, UINT winIni);
+extern SystemParametersFn SystemParameters;

@@ -32,7 +32,7 @@ int RunProgram()
         Application->CreateForm(FormSetTimeout);
         Application->Run();
         Application->DestroyForms();
-        return 0;
+        return Application->ExitCode();
     } catch (...) {
         // The application has destroyed its forms on the way out, so whatever
         // the start switched off is back before the user reads why.

@@ -73,9 +73,9 @@ void TFormMain::FormCreate(TComponent*)
 {
     const std::vector<std::wstring> parameters = SplitParameters(ProcessCommandLine());
     if (parameters.empty()) PutBackUnfinishedRun();
-    else RunCommandLine(parameters);
+    else Application->SetExitCode(RunCommandLine(parameters));
     if (parameters.empty()) ShowTrayIcon();
-    SavedScreenSaverActive = GetScreenSaverActive();
+    SavedScreenSaverActive = StateToPutBack();
     SavedStateStored = StoreForThisRun(*SavedScreenSaverActive);
     SetScreenSaverActive(false);
     UpdateStatusCaption();

@@ -31,12 +31,21 @@ void TFormSetTimeout::FormShow(TComponent*)
     // A wait time beyond the 16-bit range must end at the upper bound, not wrap around.
     const int minutes = std::clamp(GetScreenSaverTimeout(), int{INT16_MIN}, int{INT16_MAX});
     EditUpDownTimeout->SetPosition(static_cast<int16_t>(minutes));
+    FShownMinutes = EditUpDownTimeout->Position();
     EditUpDownTimeout->SetFocus();
+    EditUpDownTimeout->SelectAll(); // typing at once replaces the value instead of adding to it
 }
 
 void TFormSetTimeout::ButtonOKClick(TComponent*)
 {
-    SetScreenSaverTimeout(EditUpDownTimeout->Position());
+    // Only the value the user sees is stored; anything else keeps the dialog open.
+    if (!EditUpDownTimeout->TakeText()) {
+        EditUpDownTimeout->SetFocus();
+        EditUpDownTimeout->SelectAll();
+        return;
+    }
+    // 90 s shows as 1 minute: confirming it unchanged must not make it 60 s.
+    if (const int minutes = EditUpDownTimeout->Position(); minutes != FShownMinutes) SetScreenSaverTimeout(minutes);
     Close();
 }
 

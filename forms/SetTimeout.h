@@ -29,6 +29,10 @@ public:
 
 protected:
     void DeclareBindings(TBindings& b) override;
+
+private:
+    // The value shown at opening: confirming it unchanged writes nothing.
+    int FShownMinutes = 0;
 };
 
 extern TFormSetTimeout* FormSetTimeout;

@@ -41,6 +41,9 @@ public:
     // How often Terminate was called: a menu tells from it whether the end was
     // asked for while it was open.
     unsigned QuitRequests() const { return FQuitRequests; }
+    // The process's exit code once the loop has ended: non-zero says the run failed.
+    int ExitCode() const { return FExitCode; }
+    void SetExitCode(int code) { FExitCode = code; }
     // Handles every message already waiting, then returns; false when it met
     // the quit message, so the caller can stop short.
     bool ProcessMessages();
@@ -88,6 +91,7 @@ private:
     bool FShowMainForm = true;
     bool FTerminated = false;
     unsigned FQuitRequests = 0;
+    int FExitCode = 0;
     bool FEndingSession = false;
     std::exception_ptr FFailure;
     std::string FTitle;

@@ -11,6 +11,7 @@ public:
     void SetReadOnly(bool readOnly);
     // The limit on typed text, in characters (EM_LIMITTEXT); creates the window.
     void SetMaxLength(int length);
+    void SelectAll() { Perform(EM_SETSEL, 0, -1); }
 
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
 

@@ -218,7 +218,14 @@ void TForm::SelectNext(TWinControl* current, bool forward)
     const auto it = std::find(list.begin(), list.end(), current);
     size_t i = it == list.end() ? (forward ? list.size() - 1 : 0) : static_cast<size_t>(it - list.begin());
     i = forward ? (i + 1) % list.size() : (i + list.size() - 1) % list.size();
-    list[i]->SetFocus();
+    FocusByKeyboard(list[i]);
+}
+
+void TForm::FocusByKeyboard(TWinControl* control)
+{
+    control->SetFocus();
+    if (control->Focused() && (control->Perform(WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+        control->Perform(EM_SETSEL, 0, -1);
 }
 
 bool TForm::DialogKey(TWinControl* focused, WORD key)
@@ -264,7 +271,7 @@ bool TForm::DialogChar(wchar_t ch)
         auto* label = dynamic_cast<TLabel*>(c);
         if (!label || !label->FocusControl() || label->Accelerator() != upper) continue;
         if (!label->FocusControl()->CanFocus()) continue;
-        label->FocusControl()->SetFocus();
+        FocusByKeyboard(label->FocusControl());
         return true;
     }
     return false;

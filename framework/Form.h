@@ -63,6 +63,8 @@ private:
     void ApplyClientSize();
     // Gives the focus to the control that last had it, or to the first in tab order; false when none can take it.
     bool FocusActiveControl();
+    // Focus moved by the keyboard selects an edit's whole text, as the system's dialogs do.
+    static void FocusByKeyboard(TWinControl* control);
     std::vector<TWinControl*> TabOrderList();
     std::vector<TButton*> Buttons();
 

@@ -100,6 +100,10 @@ TEST(Messages, EveryTextByteForByte)
         {"option error", text::FromWide(OptionErrorMessage(L"/s")),
             L"オプションエラーです。（/s）\r\r" + std::wstring(Hyphens) + L"\r\r" + std::wstring(ListText), 652},
         {"already running", text::FromWide(AlreadyRunningText), L"『Lullwick』は既に起動されています。", 36},
+        {"not changed", NotChangedMessage(false, 10),
+            L"スクリーンセーバーの状態を変更できませんでした。\r現在の設定は 『無効』 のままです。\r\r（待ち時間は "
+            L"10分に設定されています）",
+            122},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -213,13 +217,37 @@ TEST_F(RunCommandLineTest, StatusReportsStateAndWaitTimeAndEnds)
 TEST_F(RunCommandLineTest, ToggleSwitchesAndReportsTheStateAskedFor)
 {
     SetScreenSaverActive(true);
-    RunCommandLine({L"/C"});
+    EXPECT_EQ(RunCommandLine({L"/C"}), 0);
     EXPECT_FALSE(GetScreenSaverActive());
     ASSERT_EQ(FBoxes.Boxes().size(), 1u);
     EXPECT_NE(FBoxes.Boxes()[0].text.find(L"『無効』"), std::wstring::npos);
     RunCommandLine({L"/c"});
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_EQ(FBoxes.Boxes().size(), 1u);
+}
+
+TEST_F(RunCommandLineTest, RefusedChangeIsAnErrorThatNamesTheStateKept)
+{
+    SetSaverSeconds(600);
+    const struct {
+        const wchar_t* option;
+        bool active;
+        bool box;
+    } cases[] = {{L"/A", false, true}, {L"/C", true, true}, {L"/C", false, true}, {L"/I", true, true},
+        {L"/a", false, false}, {L"/c", true, false}, {L"/i", true, false}, {L"/e", false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.option << (c.active ? " on" : " off"));
+        SetScreenSaverActive(c.active);
+        FBoxes.Clear();
+        const ScreenSaverChangesRefused refused;
+        EXPECT_EQ(RunCommandLine({c.option}), 1);
+        EXPECT_EQ(GetScreenSaverActive(), c.active);
+        ASSERT_EQ(FBoxes.Boxes().size(), c.box ? 1u : 0u);
+        if (!c.box) continue;
+        EXPECT_EQ(FBoxes.Boxes()[0].text, text::ToWide(NotChangedMessage(c.active, 10)));
+        EXPECT_EQ(FBoxes.Boxes()[0].caption, L"Lullwick");
+        EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    }
 }
 
 TEST_F(RunCommandLineTest, ExecuteSwitchesOnThenStartsWithoutAMessage)

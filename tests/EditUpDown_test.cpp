@@ -42,11 +42,17 @@ protected:
             ++beeps;
             return TRUE;
         };
+        untied.clear();
+        EditUpDownAssociateContext = [](HWND window, HIMC context) -> HIMC {
+            if (!context) untied.push_back(window);
+            return nullptr;
+        };
     }
     ~EditUpDownTest() override
     {
         Free(FForm);
         EditUpDownBeep = MessageBeep;
+        EditUpDownAssociateContext = original;
     }
     // The dialog's edit, loaded as its description does it.
     TEditUpDown* DialogEdit()
@@ -80,18 +86,22 @@ protected:
         PumpFor(30);
     }
     void Paste(TEditUpDown* e, const std::wstring& text) { ASSERT_TRUE(PasteText(e->Handle(), text)); }
-    void ClickArrow(TEditUpDown* e, bool up)
+    void ClickArrow(TEditUpDown* e, bool up, DWORD heldMs = 0)
     {
         HWND button = e->SpinButton()->Handle();
         RECT r;
         GetClientRect(button, &r);
         const LPARAM at = MAKELPARAM(r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4);
         PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PumpFor(heldMs);
         PostMessageW(button, WM_LBUTTONUP, 0, at);
         PumpFor(60);
     }
 
     static inline int beeps = 0;
+    // Windows whose input context the edit untied.
+    static inline std::vector<HWND> untied;
+    const AssociateContextFn original = EditUpDownAssociateContext;
     TForm* FForm;
 };
 
@@ -121,6 +131,7 @@ TEST_F(EditUpDownTest, LoadingSequenceOfTheDialogsEdit)
     EXPECT_TRUE(e->HandleAllocated());
     EXPECT_FALSE(e->SpinButton()->HandleAllocated());
     EXPECT_EQ(Limit(e), 4);
+    EXPECT_EQ(untied, std::vector<HWND>{e->Handle()}); // the input method is off in it
 
     e->SetMin(1);
     EXPECT_EQ(e->SpinButton()->RangeLow(), 1);
@@ -138,11 +149,9 @@ TEST_F(EditUpDownTest, LoadingSequenceOfTheDialogsEdit)
     EXPECT_EQ(e->Text(), "1");
     EXPECT_EQ(e->LastValue(), 1);
 
-    // The acceleration table is cut to one entry that steps by one, also where the
-    // control starts without a table.
+    // Wine's control has no acceleration table: none is invented for it.
     UDACCEL accel[4]{};
-    EXPECT_EQ(SendMessageW(e->SpinButton()->Handle(), UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel)), 1);
-    EXPECT_EQ(accel[0].nInc, 1u);
+    EXPECT_EQ(SendMessageW(e->SpinButton()->Handle(), UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel)), 0);
 }
 
 TEST_F(EditUpDownTest, ButtonCreatedAgainGetsTheLastPositionRead)
@@ -177,10 +186,12 @@ TEST_F(EditUpDownTest, TypingTakesDigitsAndMinusAndDropsTheRestWithABeep)
     std::vector<wchar_t> pressed;
     e->OnKeyPress = [&pressed](TComponent*, wchar_t& k) { pressed.push_back(k); };
     Clear(e);
-    Type(e, L"2-5");
+    Type(e, L"2\uff0d\uff15"); // full width, as a Japanese input method types them
     EXPECT_EQ(e->Text(), "2-5");
     EXPECT_EQ(beeps, 0);
-    for (wchar_t k : {L'\b', L'a', L' ', L'+', L'\r', L'\x1b', L'\x16', L'あ'}) {
+    // Superscript two, soft hyphen, Arabic-Indic three, the minus sign U+2212.
+    for (wchar_t k :
+        {L'\b', L'a', L' ', L'+', L'\r', L'\x1b', L'\x16', L'あ', L'\u00b2', L'\u00ad', L'\u0663', L'\u2212'}) {
         const int before = beeps;
         pressed.clear();
         Type(e, std::wstring(1, k));
@@ -188,6 +199,9 @@ TEST_F(EditUpDownTest, TypingTakesDigitsAndMinusAndDropsTheRestWithABeep)
         ASSERT_EQ(pressed.size(), 1u);
         EXPECT_EQ(pressed[0], L'\0');
     }
+    const int before = beeps;
+    Type(e, L"\U0001F600"); // two halves, one character
+    EXPECT_EQ(beeps, before + 1);
     EXPECT_EQ(e->Text(), "2-5");
 }
 
@@ -217,16 +231,42 @@ TEST_F(EditUpDownTest, TextThatIsNoNumberInRangeKeepsThePosition)
     EXPECT_EQ(e->Position(), 25);
 }
 
-TEST_F(EditUpDownTest, PastedLookAlikesOfDigitsAndMinusAreNoNumber)
+TEST_F(EditUpDownTest, PastedTextIsReadLikeTypedTextAndRefusedWholeWhenTooLong)
 {
     TEditUpDown* e = DialogEdit();
     e->SetMin(-100);
-    e->SetPosition(12);
-    // Superscript two and one, a soft hyphen before a five.
-    for (const wchar_t* pasted : {L"\u00b2\u00b9", L"\u00ad5"}) {
-        Paste(e, pasted);
-        EXPECT_EQ(e->Position(), 12) << static_cast<int>(pasted[0]);
+    const struct {
+        const wchar_t* pasted;
+        const char* shown;
+        int position;
+        int beeps;
+    } cases[] = {
+        {L"\uff12\uff15", "25", 25, 0}, // full width
+        {L"\uff0d\uff13", "-3", -3, 0}, {L" 30 ", "30", 30, 0}, // blanks around a number are dropped
+        {L"4\r\n", "4", 4, 0}, {L"12000", "12", 12, 1}, // does not fit: nothing of it is taken
+        {L"2\r\n5", "12", 12, 1}, // a second line
+        {L"\u00b2\u00b9", "??", 12, 0}, // superscript two and one
+        {L"\u00ad5", "?5", 12, 0}, // a soft hyphen before a five
+        {L"\u0663", "?", 12, 0}, // Arabic-Indic three
+    };
+    for (const auto& c : cases) {
+        e->SetPosition(12);
+        beeps = 0;
+        Paste(e, c.pasted);
+        EXPECT_EQ(e->Text(), c.shown) << c.shown;
+        EXPECT_EQ(e->Position(), c.position) << c.shown;
+        EXPECT_EQ(beeps, c.beeps) << c.shown;
     }
+    // Shift+Insert pastes the same way.
+    e->SetPosition(12);
+    beeps = 0;
+    Paste(e, L"12000");
+    SendMessageW(e->Handle(), EM_SETSEL, 0, -1);
+    SetShiftHeld(true);
+    Key(e, VK_INSERT);
+    SetShiftHeld(false);
+    EXPECT_EQ(e->Text(), "12");
+    EXPECT_EQ(beeps, 2);
     // Writing the position shows it, whatever stood there.
     Paste(e, L"\u00b2");
     e->SetPosition(2);
@@ -260,6 +300,12 @@ TEST_F(EditUpDownTest, ArrowKeysStepFromTheTextWithinTheBounds)
     Clear(e);
     Key(e, VK_UP);
     EXPECT_EQ(e->Text(), "8"); // empty text: the last accepted value plus one
+    Type(e, L"-");
+    e->SetPosition(40);
+    Clear(e);
+    Key(e, VK_UP);
+    EXPECT_EQ(e->Text(), "41"); // the position written last, not the text's last number
+    e->SetPosition(8);
     EXPECT_EQ(e->Position(), 8);
     Key(e, VK_DOWN);
     Key(e, VK_DOWN);
@@ -293,6 +339,10 @@ TEST_F(EditUpDownTest, ArrowButtonsStepAndTheEditFollows)
     e->SetPosition(1);
     ClickArrow(e, false);
     EXPECT_EQ(e->Position(), 1);
+    // Held for a second: the control's own pace, not a step per timer tick (about 50).
+    ClickArrow(e, true, 1000);
+    EXPECT_GT(e->Position(), 2);
+    EXPECT_LT(e->Position(), 30);
 }
 
 TEST_F(EditUpDownTest, ReadOnlyStillStepsWithArrowsAndButtons)
@@ -384,6 +434,9 @@ TEST_F(EditUpDownTest, WritingABoundReplacesTypedText)
     Type(e, L"-");
     e->SetMax(500);
     EXPECT_EQ(e->Text(), "30");
+    Clear(e);
+    e->SetMin(2);
+    EXPECT_EQ(e->Text(), "30");
 }
 
 TEST_F(EditUpDownTest, MinAboveMaxAcceptsNothing)
@@ -424,6 +477,11 @@ TEST_F(EditUpDownTest, ButtonsSitInsideTheRightEdge)
     e->SetHeight(10);
     PumpFor(30);
     EXPECT_EQ(e->Height(), e->RequiredHeight());
+    e->SetWidth(90);
+    PumpFor(30);
+    SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+    EXPECT_LE(text.right, b->Left());
+    EXPECT_EQ(b->Left(), 70);
 }
 
 TEST_F(EditUpDownTest, ButtonsStayInsideTheEditAtEveryDpi)
@@ -449,6 +507,9 @@ TEST_F(EditUpDownTest, ButtonsStayInsideTheEditAtEveryDpi)
         EXPECT_EQ(button.bottom, e->Height() - 5) << dpi;
         EXPECT_LE(button.right, e->ClientWidth()) << dpi;
         EXPECT_LE(button.bottom, e->ClientHeight()) << dpi;
+        RECT text;
+        SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+        EXPECT_LE(text.right, button.left) << dpi; // the text keeps clear of the buttons
         Free(form);
     }
 }

@@ -3,6 +3,7 @@
 #include "app/cm_lullwick.h"
 #include "forms/Main.h"
 #include "framework/Application.h"
+#include "framework/Handles.h"
 #include "framework/Menus.h"
 #include "tests/TestSupport.h"
 
@@ -10,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -37,7 +39,15 @@ void WriteRaw(DWORD type, const void* data, DWORD size)
     RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedStateValue, type, data, size);
 }
 
+// The writer's start time as no process has it: the record of a run that has ended.
+void MarkWriterGone()
+{
+    const ULONGLONG gone = 0;
+    RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedByStartValue, REG_QWORD, &gone, sizeof gone);
+}
+
 std::wstring commandLine;
+std::vector<HKEY> flushed;
 
 // A run of the main form with the given command line, as the program makes it.
 class SavedStateTest : public testing::Test {
@@ -57,6 +67,8 @@ protected:
         RemoveSavedState();
         SendSystemCommand = FOriginalCommand;
         TrackMenu = FOriginalTrack;
+        RegistrySetValue = RegSetValueExW;
+        RegistryFlush = RegFlushKey;
         ProcessCommandLine = GetCommandLineW;
         SetShiftHeld(false);
         TakeQuitMessage();
@@ -73,6 +85,16 @@ protected:
         Free(FormMain);
         FormMain = nullptr;
     }
+    // What a run killed now leaves behind: the screen saver off and its record.
+    static void Kill()
+    {
+        const std::optional<DWORD> record = RawRecord();
+        End();
+        SetScreenSaverActive(false);
+        if (!record) return;
+        StoreSavedState(*record == 1);
+        MarkWriterGone();
+    }
 
     ScreenSaverSettingsGuard FSettings;
     MessageBoxRecorder FBoxes;
@@ -82,6 +104,11 @@ protected:
 
 TEST_F(SavedStateTest, RunKeepsItsRecordUntilTheStateIsBack)
 {
+    RegistryFlush = [](HKEY key) -> LSTATUS {
+        flushed.push_back(key);
+        return ERROR_SUCCESS;
+    };
+    flushed.clear();
     SetScreenSaverActive(true);
     Start(L"Lullwick.exe");
     EXPECT_FALSE(GetScreenSaverActive());
@@ -90,22 +117,105 @@ TEST_F(SavedStateTest, RunKeepsItsRecordUntilTheStateIsBack)
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_EQ(RawRecord(), std::nullopt);
     EXPECT_FALSE(KeyExists()); // nothing of the program's own is left behind
+    // The record's own key goes to disk when written; the whole hive never.
+    ASSERT_EQ(flushed.size(), 1u);
+    EXPECT_NE(flushed[0], HKEY_CURRENT_USER);
+    // A write the profile refuses halfway leaves neither a value nor the key.
+    RegistrySetValue = [](HKEY key, const wchar_t* name, DWORD, DWORD type, const BYTE* data, DWORD size) -> LSTATUS {
+        return wcscmp(name, SavedByStartValue) == 0 ? ERROR_ACCESS_DENIED
+                                                    : RegSetValueExW(key, name, 0, type, data, size);
+    };
+    Start(L"Lullwick.exe");
+    EXPECT_FALSE(KeyExists());
+    End();
+    EXPECT_TRUE(GetScreenSaverActive());
 }
 
-TEST_F(SavedStateTest, RecordOfAKilledRunIsPutBackBeforeTheStartRecords)
+TEST_F(SavedStateTest, RecordRepairsAKilledRunAndNeverUndoesALaterChoice)
 {
-    for (const bool recorded : {true, false}) {
-        SCOPED_TRACE(recorded);
-        StoreSavedState(recorded);
-        SetScreenSaverActive(!recorded);
+    const struct {
+        bool found, killed, userChanged, after;
+    } cases[] = {{true, false, false, true}, {true, false, true, false}, {false, false, false, false},
+        {false, false, true, true}, {true, true, false, true}, {true, true, true, true}, {false, true, false, false},
+        {false, true, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(
+            testing::Message() << "found " << c.found << " killed " << c.killed << " changed " << c.userChanged);
+        SetScreenSaverActive(c.found);
         Start(L"Lullwick.exe");
-        EXPECT_FALSE(GetScreenSaverActive());
-        EXPECT_EQ(RawRecord(), DWORD{recorded});
+        // A screen saver found off has nothing to repair.
+        EXPECT_EQ(RawRecord(), c.found ? std::optional<DWORD>(1) : std::nullopt);
+        if (c.killed) Kill();
+        else End();
+        if (c.userChanged) SetScreenSaverActive(!GetScreenSaverActive());
+        Start(L"Lullwick.exe");
         End();
-        EXPECT_EQ(GetScreenSaverActive(), recorded);
-        EXPECT_EQ(RawRecord(), std::nullopt);
+        EXPECT_EQ(GetScreenSaverActive(), c.after);
+        EXPECT_FALSE(KeyExists());
         EXPECT_TRUE(FBoxes.Boxes().empty());
     }
+    // Nor does a record of off, as earlier versions wrote it (without a writer).
+    const DWORD off = 0;
+    WriteRaw(REG_DWORD, &off, sizeof off);
+    SetScreenSaverActive(true);
+    Start(L"Lullwick.exe");
+    End();
+    EXPECT_TRUE(GetScreenSaverActive());
+}
+
+TEST_F(SavedStateTest, RecordStaysUntilTheSystemTakesTheStateBack)
+{
+    SetScreenSaverActive(true);
+    Start(L"Lullwick.exe");
+    {
+        const ScreenSaverChangesRefused refused;
+        End();
+        EXPECT_FALSE(GetScreenSaverActive());
+        EXPECT_EQ(RawRecord(), 1u);
+        MarkWriterGone();
+        // The next start's repair is refused as well.
+        Start(L"Lullwick.exe");
+        End();
+        EXPECT_EQ(RawRecord(), 1u);
+    }
+    Start(L"Lullwick.exe");
+    End();
+    EXPECT_TRUE(GetScreenSaverActive());
+    EXPECT_FALSE(KeyExists());
+    // A refused option ends the program with the code that says it failed.
+    const ScreenSaverChangesRefused refused;
+    Start(L"x /i");
+    End();
+    EXPECT_EQ(Application->ExitCode(), 1);
+    Application->SetExitCode(0);
+}
+
+TEST_F(SavedStateTest, RecordOfACopyThatStillRunsIsLeftToIt)
+{
+    // A copy in another session (here this process) found the screen saver on and switched it off.
+    StoreSavedState(true);
+    SetScreenSaverActive(false);
+    Start(L"Lullwick.exe");
+    End();
+    EXPECT_EQ(RawRecord(), 1u);
+    // What that copy found is the user's state, also for a run that ends after it.
+    EXPECT_TRUE(GetScreenSaverActive());
+    // A writer that has ended is gone, also while a handle keeps its process object.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    wchar_t line[] = L"cmd.exe /c exit";
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child));
+    const UniqueKernelHandle process(child.hProcess), thread(child.hThread);
+    WaitForSingleObject(child.hProcess, 10000);
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(child.hProcess, &created, &exited, &kernel, &user);
+    const ULONGLONG start = ULONGLONG{created.dwHighDateTime} << 32 | created.dwLowDateTime;
+    RegSetKeyValueW(
+        HKEY_CURRENT_USER, SavedStateKey, SavedByProcessValue, REG_DWORD, &child.dwProcessId, sizeof(DWORD));
+    RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedByStartValue, REG_QWORD, &start, sizeof start);
+    EXPECT_FALSE(SavedStateWriterRuns());
 }
 
 TEST_F(SavedStateTest, ShiftExitIsTheUsersChoiceAndEndsTheRecord)
@@ -131,6 +241,7 @@ TEST_F(SavedStateTest, OptionsThatPickTheStateSupersedeTheRecordOthersLeaveIt)
         for (const bool active : {true, false}) {
             SCOPED_TRACE(testing::Message() << std::string(c.line, c.line + wcslen(c.line)) << " from " << active);
             StoreSavedState(!active);
+            MarkWriterGone();
             SetScreenSaverActive(active);
             Start(c.line);
             End();

@@ -48,9 +48,16 @@ protected:
         RECT r;
         GetWindowRect(FDialog->Handle(), &r);
         SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        // Under a loaded display server the activation that follows can come late.
-        PumpUntil([this] { return GetFocus() == FEdit->Handle(); }, 1000);
+        // Under a loaded display server the activation that follows can come late;
+        // typing before it would reach another window.
+        ASSERT_TRUE(PumpUntil([this] { return GetFocus() == FEdit->Handle(); }, 3000)) << "the edit has no focus";
         PumpFor(30);
+        ASSERT_EQ(GetFocus(), FEdit->Handle()) << "the edit lost the focus";
+    }
+    bool AllSelected() const
+    {
+        const LRESULT selection = SendMessageW(FEdit->Handle(), EM_GETSEL, 0, 0);
+        return LOWORD(selection) == 0 && HIWORD(selection) == GetWindowTextLengthW(FEdit->Handle());
     }
     // Keys as the keyboard sends them to the focused window.
     void Press(WORD vk)
@@ -96,14 +103,17 @@ TEST_F(SetTimeoutTest, OpensWithTheSystemsWaitTimeAndTheFocusInTheEdit)
     EXPECT_EQ(client.bottom, 113);
 }
 
-TEST_F(SetTimeoutTest, BelowAMinuteOpensAtOneAndOkStoresSixtySeconds)
+TEST_F(SetTimeoutTest, OkWithoutAChangeWritesNothing)
 {
-    SetSaverSeconds(59);
-    Open();
-    EXPECT_EQ(FEdit->Text(), "1");
-    FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 60);
-    EXPECT_FALSE(Shown());
+    for (const auto& [seconds, shown] : {std::pair{59, "1"}, {90, "1"}, {600000, "9999"}}) {
+        SetSaverSeconds(seconds);
+        Open();
+        EXPECT_EQ(FEdit->Text(), shown);
+        Press(VK_RETURN);
+        Press(VK_RETURN);
+        EXPECT_FALSE(Shown());
+        EXPECT_EQ(SaverSeconds(), seconds);
+    }
 }
 
 TEST_F(SetTimeoutTest, BeyondTheSixteenBitRangeOpensAtTheUpperBound)
@@ -117,8 +127,7 @@ TEST_F(SetTimeoutTest, TypingEnterEnterStoresAndHides)
 {
     SetSaverSeconds(600);
     Open();
-    ClearEdit();
-    Type(L"25");
+    Type(L"25"); // at once, as the user does: the shown value is selected
     Press(VK_RETURN);
     EXPECT_TRUE(Shown());
     EXPECT_EQ(GetFocus(), FDialog->ButtonOK->Handle());
@@ -145,32 +154,37 @@ TEST_F(SetTimeoutTest, EscMovesToCancelThenHidesWithoutStoring)
     EXPECT_EQ(beeps, 0);
 }
 
-TEST_F(SetTimeoutTest, OkStoresTheLastAcceptedValueWhenTheTextIsNoNumber)
+TEST_F(SetTimeoutTest, OkStoresTheShownNumberOrKeepsTheDialogOpenWithTheLastValue)
 {
-    SetSaverSeconds(600);
+    // Pasted over the cleared text, then Enter twice; 0 seconds: refused.
+    for (const auto& [pasted, seconds] : {std::pair{L"25\r\n", 1500}, {L"", 0}, {L"0", 0}, {L"-", 0}, {L"ab 1", 0}}) {
+        SetSaverSeconds(600);
+        Open();
+        beeps = 0;
+        ClearEdit();
+        EXPECT_TRUE(!*pasted || PasteText(FEdit->Handle(), pasted));
+        Press(VK_RETURN);
+        Press(VK_RETURN);
+        EXPECT_EQ(SaverSeconds(), seconds ? seconds : 600) << seconds;
+        EXPECT_EQ(Shown(), !seconds);
+        if (seconds) continue;
+        // Refused: one beep, the last accepted value selected, the focus back in the edit.
+        EXPECT_EQ(beeps, 1);
+        EXPECT_EQ(FEdit->Text(), "10");
+        EXPECT_EQ(GetFocus(), FEdit->Handle());
+        EXPECT_TRUE(AllSelected());
+        FDialog->ButtonCancel->Click();
+        PumpFor(200); // the display server's answer to the hiding comes late
+    }
+    // The last accepted value is the last number typed, not the value at opening.
     Open();
-    ClearEdit();
-    FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 600);
-
-    Open();
-    ClearEdit();
     Type(L"7");
     ClearEdit();
     Type(L"0");
     FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 7 * 60);
-}
-
-TEST_F(SetTimeoutTest, PastedTextThatIsNoNumberIsIgnoredByOk)
-{
-    SetSaverSeconds(600);
-    Open();
-    ASSERT_TRUE(PasteText(FEdit->Handle(), L"abc 12"));
-    EXPECT_NE(FEdit->Text(), "10");
-    EXPECT_EQ(FEdit->Position(), 10);
+    EXPECT_EQ(FEdit->Text(), "7");
     FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 600);
+    EXPECT_EQ(SaverSeconds(), 7 * 60);
 }
 
 TEST_F(SetTimeoutTest, ReopeningAfterCancelShowsTheSystemsValue)
@@ -229,16 +243,21 @@ TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
 {
     Open();
     ASSERT_EQ(GetFocus(), FEdit->Handle());
+    EXPECT_TRUE(AllSelected()); // as the dialog opened
+    SendMessageW(FEdit->Handle(), EM_SETSEL, 0, 0);
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), FDialog->ButtonOK->Handle());
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), FDialog->ButtonCancel->Handle());
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), FEdit->Handle());
+    EXPECT_TRUE(AllSelected());
     FDialog->ButtonCancel->SetFocus();
+    SendMessageW(FEdit->Handle(), EM_SETSEL, 0, 0);
     PostMessageW(GetFocus(), WM_SYSCHAR, L'w', 1 << 29);
     PumpFor(30);
     EXPECT_EQ(GetFocus(), FEdit->Handle());
+    EXPECT_TRUE(AllSelected());
     FDialog->ButtonOK->SetFocus();
     Type(L"W");
     EXPECT_EQ(GetFocus(), FEdit->Handle());

@@ -37,6 +37,17 @@ ScreenSaverSettingsGuard::~ScreenSaverSettingsGuard()
     SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(FSeconds), nullptr, SPIF_UPDATEINIFILE);
 }
 
+ScreenSaverChangesRefused::ScreenSaverChangesRefused() : FOriginal(SystemParameters)
+{
+    SystemParameters = [](UINT action, UINT param, void* data, UINT winIni) -> BOOL {
+        if (action != SPI_SETSCREENSAVEACTIVE) return SystemParametersInfoW(action, param, data, winIni);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    };
+}
+
+ScreenSaverChangesRefused::~ScreenSaverChangesRefused() { SystemParameters = FOriginal; }
+
 void SetSaverSeconds(int seconds)
 {
     SystemParametersInfoW(SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(seconds), nullptr, SPIF_UPDATEINIFILE);

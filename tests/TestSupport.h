@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the in-process tests, which run under Wine against the
 // real platform in the build tree's own prefix.
+#include "app/cm_lullwick.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -39,6 +41,19 @@ public:
 private:
     BOOL FActive = FALSE;
     INT FSeconds = 0;
+};
+
+// While it lives the system refuses every change of the screen-saver state,
+// as a policy or a locked machine can.
+class ScreenSaverChangesRefused {
+public:
+    ScreenSaverChangesRefused();
+    ~ScreenSaverChangesRefused();
+    ScreenSaverChangesRefused(const ScreenSaverChangesRefused&) = delete;
+    ScreenSaverChangesRefused& operator=(const ScreenSaverChangesRefused&) = delete;
+
+private:
+    SystemParametersFn FOriginal;
 };
 
 void SetSaverSeconds(int seconds);

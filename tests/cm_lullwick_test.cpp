@@ -92,8 +92,8 @@ TEST(SingleInstance, OnlyTheCopyThatCreatedTheMutexIsFirst)
         EXPECT_FALSE(SingleInstance().First());
     }
     EXPECT_TRUE(SingleInstance().First());
-    // Two copies that start at once both miss the other's mutex when they look
-    // for it; only the answer of the creation tells them apart.
+    // Of two copies that start at once, only the answer of the creation tells
+    // the second that the first made the mutex a moment before.
     const MutexExistedFn original = MutexAlreadyExisted;
     const std::pair<MutexExistedFn, bool> answers[] = {{[] { return false; }, true}, {[] { return true; }, false}};
     for (const auto& [existed, first] : answers) {
@@ -105,6 +105,20 @@ TEST(SingleInstance, OnlyTheCopyThatCreatedTheMutexIsFirst)
     const UniqueKernelHandle held(CreateMutexW(nullptr, FALSE, L"Lullwick"));
     const UniqueKernelHandle again(CreateMutexW(nullptr, FALSE, L"Lullwick"));
     EXPECT_TRUE(MutexAlreadyExisted());
+}
+
+TEST(SingleInstance, AMutexThisCopyMayNotOpenMeansAnotherCopyRuns)
+{
+    // As a copy with more rights holds it for one without: no access granted to anyone.
+    SECURITY_DESCRIPTOR nothing{};
+    InitializeSecurityDescriptor(&nothing, SECURITY_DESCRIPTOR_REVISION);
+    ACL empty{};
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SetSecurityDescriptorDacl(&nothing, TRUE, &empty, FALSE);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &nothing, FALSE};
+    const UniqueKernelHandle held(CreateMutexW(&attributes, FALSE, L"Lullwick"));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(SingleInstance().First());
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 
 MessageBeepFn EditUpDownBeep = MessageBeep;
 
@@ -31,13 +32,64 @@ HMODULE CommonControls()
     return library.get();
 }
 
+// Systems without an input method may lack the library or its entry points.
+HMODULE InputMethods()
+{
+    static const UniqueModule library(LoadLibraryW(L"imm32.dll"));
+    return library.get();
+}
+
+template <class Fn>
+Fn LibraryEntry(HMODULE library, const char* name)
+{
+    return library ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
+
 template <class Fn>
 Fn CommonControlsEntry(const char* name)
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(CommonControls(), name)));
+    return LibraryEntry<Fn>(CommonControls(), name);
+}
+
+HIMC WINAPI AssociateContext(HWND window, HIMC context)
+{
+    static const auto associate = LibraryEntry<AssociateContextFn>(InputMethods(), "ImmAssociateContext");
+    return associate ? associate(window, context) : nullptr;
+}
+
+// The clipboard, open for as long as the object lives.
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner) : FOpen(OpenClipboard(owner) != FALSE) { }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+    ~OpenedClipboard()
+    {
+        if (FOpen) CloseClipboard();
+    }
+    bool IsOpen() const { return FOpen; }
+
+private:
+    bool FOpen;
+};
+
+// The clipboard's text, or nothing when it holds none or cannot be opened.
+std::wstring ClipboardText(HWND owner)
+{
+    const OpenedClipboard clipboard(owner);
+    if (!clipboard.IsOpen()) return {};
+    const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* chars = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (!chars) return {};
+    // Another program's data need not end where it should.
+    std::wstring text(chars, wcsnlen(chars, GlobalSize(data) / sizeof(wchar_t)));
+    GlobalUnlock(data);
+    return text;
 }
 
 } // namespace
+
+AssociateContextFn EditUpDownAssociateContext = AssociateContext;
 
 void TUpDownButton::InitUpDownClass()
 {
@@ -65,11 +117,11 @@ void TUpDownButton::CreateWnd()
     SendRange();
     Perform(UDM_SETPOS, 0, MAKELONG(static_cast<WORD>(FPosCopy), 0));
     // Holding an arrow keeps stepping by the first increment instead of speeding up.
-    // A control without a table of its own gets the step of one it uses then, not an
-    // empty entry that would stop the arrows altogether.
-    UDACCEL accel{0, 1};
-    Perform(UDM_GETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
-    Perform(UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+    // A control without a table of its own keeps its own pace: an invented entry
+    // of 0 seconds repeats as fast as the timer allows.
+    UDACCEL accel{};
+    if (Perform(UDM_GETACCEL, 1, reinterpret_cast<LPARAM>(&accel)) != 0)
+        Perform(UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
 }
 
 void TUpDownButton::SendRange()
@@ -126,6 +178,8 @@ void TEditUpDown::CreateWnd()
 {
     TCustomEdit::CreateWnd();
     AdjustTextRect();
+    // Digits, not words: the input method stays off here, as in numeric fields.
+    EditUpDownAssociateContext(Handle(), nullptr);
 }
 
 void TEditUpDown::AdjustTextRect()
@@ -160,6 +214,9 @@ void TEditUpDown::WndProc(TMessage& m)
         TCustomEdit::WndProc(m);
         if (FSpinButton->HandleAllocated())
             RedrawWindow(FSpinButton->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return;
+    case WM_PASTE:
+        if (!ReadOnly()) Paste();
         return;
     case WM_VSCROLL:
         FLastValue = FSpinButton->GetControlPos();
@@ -227,10 +284,42 @@ void TEditUpDown::Loaded()
     SetTextLimit();
 }
 
+std::optional<int> TEditUpDown::TextNumber() const { return number::StrToInt(Text()); }
+
+bool TEditUpDown::TakeText()
+{
+    if (const std::optional<int> value = TextNumber(); value && InRange(*value)) {
+        SetPosition(static_cast<int16_t>(*value));
+        return true;
+    }
+    EditUpDownBeep(0);
+    SetPosition(FLastValue);
+    return false;
+}
+
+void TEditUpDown::Paste()
+{
+    // A number copied from a table or a text comes with blanks or a line break around it.
+    const std::wstring clipboard = ClipboardText(Handle());
+    std::wstring pasted(number::WithoutBlanks(clipboard));
+    if (pasted.empty()) return;
+    std::ranges::transform(pasted, pasted.begin(), number::AsciiCounterpart);
+    DWORD start = 0, end = 0;
+    Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const size_t length = static_cast<size_t>(GetWindowTextLengthW(Handle())) - (end - start) + pasted.size();
+    // The platform edit would keep the part that fits ("12000" would become 1200) and
+    // silently drop a second line: neither is what the user copied.
+    if (length > static_cast<size_t>(Perform(EM_GETLIMITTEXT, 0, 0)) || pasted.find_first_of(L"\r\n") != pasted.npos) {
+        EditUpDownBeep(0);
+        return;
+    }
+    Perform(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+}
+
 void TEditUpDown::Change()
 {
     TCustomEdit::Change();
-    const int value = number::StrToIntDef(Text(), FLastValue);
+    const int value = TextNumber().value_or(FLastValue);
     if (InRange(value) && value != FLastValue) {
         FLastValue = static_cast<int16_t>(value);
         FSpinButton->SetControlPos(FLastValue);
@@ -239,12 +328,18 @@ void TEditUpDown::Change()
 
 void TEditUpDown::Step(int delta)
 {
-    const long long value = static_cast<long long>(number::StrToIntDef(Text(), FLastValue)) + delta;
+    const long long value = static_cast<long long>(TextNumber().value_or(FLastValue)) + delta;
     if (InRange(value)) SetPosition(static_cast<int16_t>(value));
 }
 
 void TEditUpDown::KeyDown(WORD& key, TShiftState shift)
 {
+    // Shift+Insert pastes through WM_PASTE, as Ctrl+V and the context menu do; the
+    // platform edit of some systems pastes it on its own, past the checks of a paste.
+    if (key == VK_INSERT && shift == ssShift && !ReadOnly()) {
+        Perform(WM_PASTE, 0, 0);
+        key = 0;
+    }
     if (key == VK_UP) Step(+1);
     if (key == VK_DOWN) Step(-1);
     TCustomEdit::KeyDown(key, shift);
@@ -252,9 +347,13 @@ void TEditUpDown::KeyDown(WORD& key, TShiftState shift)
 
 void TEditUpDown::KeyPress(wchar_t& key)
 {
+    // A character beyond the first plane comes as two halves: one refusal, one beep.
+    const bool secondHalf = FAfterLeadSurrogate && IS_LOW_SURROGATE(key);
+    FAfterLeadSurrogate = IS_HIGH_SURROGATE(key);
+    key = number::AsciiCounterpart(key);
     if (!((key >= L'0' && key <= L'9') || key == L'-')) {
         key = 0;
-        EditUpDownBeep(0);
+        if (!secondHalf) EditUpDownBeep(0);
     }
     TCustomEdit::KeyPress(key);
 }

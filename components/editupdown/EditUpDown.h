@@ -3,7 +3,10 @@
 // edge, holding a 16-bit value between Min and Max.
 #include "framework/Edit.h"
 
+#include <imm.h>
+
 #include <cstdint>
+#include <optional>
 
 // The pair of arrow buttons: a thin wrapper around the platform up-down control.
 class TUpDownButton : public TWinControl {
@@ -52,6 +55,9 @@ public:
     TUpDownButton* SpinButton() const { return FSpinButton; }
     // The smallest height at which text and buttons fit.
     int RequiredHeight();
+    // Takes the shown text as the position when it is a number within the bounds;
+    // otherwise beeps, shows the last accepted value again and returns false.
+    bool TakeText();
 
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
     void Loaded() override;
@@ -70,6 +76,8 @@ private:
     void PlaceSpinButton();
     void SetTextLimit();
     void Step(int delta);
+    std::optional<int> TextNumber() const;
+    void Paste();
     bool InRange(long long value) const { return FLowerBound <= value && value <= FUpperBound; }
 
     TUpDownButton* FSpinButton;
@@ -77,8 +85,13 @@ private:
     int16_t FUpperBound = 100;
     int16_t FLastValue = 0;
     bool FCtl3D = true;
+    bool FAfterLeadSurrogate = false;
 };
 
 // The beep for a refused character; tests replace it to hear it.
 using MessageBeepFn = BOOL(WINAPI*)(UINT type);
 extern MessageBeepFn EditUpDownBeep;
+// Ties an input context to the edit's window; the edit unties its own (null), so
+// that the input method is off in it. Tests replace it to see the call made.
+using AssociateContextFn = HIMC(WINAPI*)(HWND window, HIMC context);
+extern AssociateContextFn EditUpDownAssociateContext;

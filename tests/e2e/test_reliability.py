@@ -170,10 +170,11 @@ class Faults(LullwickTest):
     def test_hard_kill_then_next_run(self):
         for on in (True, False):
             self.resident(on)
-            self.assertEqual(saved_record(), int(on))
+            # Only a screen saver found on has something to repair.
+            self.assertEqual(saved_record(), 1 if on else None)
             self.assertGreaterEqual(kill_hard(), 1)
             wait_for(lambda: probe('count-windows', 'TApplication')['windows'] == '0', 20, 'the killed copy to go')
-            left_off = registry_flag() == '0' and saved_record() == int(on)
+            left_off = registry_flag() == '0' and saved_record() == (1 if on else None)
             again = self.start()
             again.wait_resident()
             close_main()
@@ -182,10 +183,40 @@ class Faults(LullwickTest):
             right = left_off and code == 0 and (a, registry) == (int(on), str(int(on))) and saved_record() is None
             record('hard kill, then next run', right)
             self.assertTrue(right, (left_off, code, a, registry, saved_record()))
+        # The user's own later choice is not undone by the next run.
+        self.resident(False)
+        kill_hard()
+        wait_for(lambda: probe('count-windows', 'TApplication')['windows'] == '0', 20, 'the killed copy to go')
+        set_saver(True)
+        again = self.start()
+        again.wait_resident()
+        close_main()
+        code = again.wait_exit(timeout=30)
+        right = code == 0 and state() and saved_record() is None
+        record('killed while off, then changed by the user', right)
+        self.assertTrue(right, (code, saver(), saved_record()))
         # Wine's tray keeps a killed program's icon for good, where the next
         # tests click the first icon: a new tray comes with a new server.
         subprocess.run(['wineserver', '-k'], env=dict(os.environ, WINEPREFIX=str(BUILD / 'wineprefix')), timeout=60)
         subprocess.run(['wineserver', '-w'], env=dict(os.environ, WINEPREFIX=str(BUILD / 'wineprefix')), timeout=60)
+
+
+    def test_second_copy_that_cannot_open_the_guard(self):
+        # A copy run as administrator holds a mutex that a normal copy may not open.
+        for on in (True, False):
+            set_saver(on)
+            holder = subprocess.Popen([WINE_RUN, str(BUILD), PROBE, 'hold-guard', '30000'], stdout=subprocess.PIPE,
+                                      stderr=subprocess.DEVNULL)
+            held = holder.stdout.readline().decode().strip() == 'held=1'
+            second = self.start()
+            box = probe('wait-box', '20000')
+            refused = unescape(box.get('text', '')) == '『Lullwick』は既に起動されています。' and second.wait_exit() == 0
+            a, _, registry = saver()
+            holder.kill()
+            holder.communicate()
+            right = held and refused and (a, registry) == (int(on), str(int(on))) and saved_record() is None
+            record('second copy that cannot open the guard', right)
+            self.assertTrue(right, (held, box, a, registry, saved_record()))
 
 
 class Load(LullwickTest):
@@ -320,12 +351,18 @@ class BadInput(LullwickTest):
             if what == 'typed':
                 xdotool('type', 'abc+ .')
             else:
-                probe('clipboard', 'zwölf 12x')
+                probe('clipboard', 'zwö1')
                 focus_form('TFormSetTimeout')
-                xdotool('key', 'ctrl+v')
-            xdotool('key', 'Tab', 'Return')  # OK
+                xdotool('key', 'shift+Insert')
+                time.sleep(0.3)
+                pasted = probe('focus', 'TFormSetTimeout')['focus'].endswith('TEditUpDown zwö1')
+            xdotool('key', 'Tab', 'Return')  # OK: refused, the value shown at opening back in the edit
+            time.sleep(0.3)
+            refused = window('TFormSetTimeout')[0] and probe('focus', 'TFormSetTimeout')['focus'].endswith(
+                'TEditUpDown 10')
+            xdotool('key', 'Return', 'Return')  # OK with that value: closes, writes nothing
             wait_for(lambda: not window('TFormSetTimeout')[0], 10, 'the dialog to close')
-            kept = saver()[1] == 600
+            kept = saver()[1] == 600 and refused and (what == 'typed' or pasted)
             close_main()
             run.wait_exit()
             right = kept and probe('count-boxes')['boxes'] == '0' and state()

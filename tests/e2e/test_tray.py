@@ -104,20 +104,42 @@ class Tray(LullwickTest):
 
     def test_wait_time_changed_from_the_menu_with_the_keyboard(self):
         run = self.resident(True, 600)
+
+        def confirm():
+            """Enter twice, as the user confirms; the first only moves to OK."""
+            xdotool('key', 'Return')
+            time.sleep(0.3)
+            self.assertTrue(window('TFormSetTimeout')[0], 'the first Enter only moves to OK')
+            xdotool('key', 'Return')
+            wait_for(lambda: not window('TFormSetTimeout')[0], 10, 'the dialog to close')
+
         open_menu()
         choose(TIMEOUT)
         area = focus_form('TFormSetTimeout')
-        xdotool('key', 'Home', 'shift+End', 'Delete')
-        xdotool('type', '25')
+        xdotool('type', '25')  # at once: the value shown is selected and goes
         time.sleep(0.3)
         self.assertTrue(probe('focus', 'TFormSetTimeout')['focus'].endswith('TEditUpDown 25'))
         screenshot('wait-time-dialog.png', area)
-        xdotool('key', 'Return')
-        time.sleep(0.3)
-        self.assertTrue(window('TFormSetTimeout')[0], 'the first Enter only moves to OK')
         self.assertEqual(saver()[1], 600)
-        xdotool('key', 'Return')
-        wait_for(lambda: not window('TFormSetTimeout')[0], 10, 'the dialog to close')
+        confirm()
+        self.assertEqual(saver()[1], 1500)
+        # A number copied with its blank, pasted over the value shown.
+        probe('clipboard', '30 ')
+        open_menu()
+        choose(TIMEOUT)
+        focus_form('TFormSetTimeout')
+        xdotool('key', 'shift+Insert')
+        confirm()
+        self.assertEqual(saver()[1], 1800)
+        # Digits as a Japanese input method types them.
+        open_menu()
+        choose(TIMEOUT)
+        focus_form('TFormSetTimeout')
+        # xdotool maps each such character to a spare key first: a pause lets Wine see the new map.
+        xdotool('type', '--delay', 150, '２５')
+        time.sleep(0.3)
+        self.assertTrue(probe('focus', 'TFormSetTimeout')['focus'].endswith('TEditUpDown 25'))
+        confirm()
         self.assertEqual(saver()[1], 1500)
         open_menu()
         screenshot('tray-menu-after-change.png')

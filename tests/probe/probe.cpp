@@ -419,7 +419,7 @@ int Usage()
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
           L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main |"
           L" run CMDLINE | menu | broadcast-taskbar | soak MESSAGES MENUS [CLASS] | run-special PROGRAM KIND |"
-          L" clipboard TEXT | latency-menu N | latency-click N | close-class NAME | record-open FILE");
+          L" clipboard TEXT | latency-menu N | latency-click N | close-class NAME | record-open FILE | hold-guard ms");
     return 2;
 }
 
@@ -528,6 +528,17 @@ int wmain(int argc, wchar_t** argv)
         CloseHandle(file);
     } else if (command == L"clipboard" && argc >= 3) {
         SetClipboardText(argv[2]);
+    } else if (command == L"hold-guard" && argc >= 3) {
+        // A copy with more rights as a normal copy sees it: a mutex that grants nothing.
+        SECURITY_DESCRIPTOR nothing{};
+        InitializeSecurityDescriptor(&nothing, SECURITY_DESCRIPTOR_REVISION);
+        ACL empty{};
+        InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+        SetSecurityDescriptorDacl(&nothing, TRUE, &empty, FALSE);
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, &nothing, FALSE};
+        const HANDLE guard = CreateMutexW(&attributes, FALSE, L"Lullwick");
+        Print(L"held=" + std::to_wstring(guard != nullptr));
+        Sleep(static_cast<DWORD>(_wtoi(argv[2])));
     } else if (command == L"broadcast-taskbar") {
         PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     } else {
