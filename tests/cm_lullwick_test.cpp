@@ -1,6 +1,7 @@
 #include "app/SingleInstance.h"
 #include "app/cm_lullwick.h"
 #include "framework/Application.h"
+#include "tests/ClosedMutex.h"
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -109,14 +110,7 @@ TEST(SingleInstance, OnlyTheCopyThatCreatedTheMutexIsFirst)
 
 TEST(SingleInstance, AMutexThisCopyMayNotOpenMeansAnotherCopyRuns)
 {
-    // As a copy with more rights holds it for one without: no access granted to anyone.
-    SECURITY_DESCRIPTOR nothing{};
-    InitializeSecurityDescriptor(&nothing, SECURITY_DESCRIPTOR_REVISION);
-    ACL empty{};
-    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
-    SetSecurityDescriptorDacl(&nothing, TRUE, &empty, FALSE);
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, &nothing, FALSE};
-    const UniqueKernelHandle held(CreateMutexW(&attributes, FALSE, L"Lullwick"));
+    const UniqueKernelHandle held(CreateMutexGrantingNothing(L"Lullwick"));
     ASSERT_TRUE(held);
     EXPECT_FALSE(SingleInstance().First());
 }

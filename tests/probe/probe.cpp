@@ -1,6 +1,8 @@
 // The end-to-end tests' probe: runs inside the test prefix and reads what a
 // person would see (message boxes, windows, the screen-saver settings) and
 // presses buttons.  Output is UTF-8, one fact per line.
+#include "../ClosedMutex.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -529,14 +531,7 @@ int wmain(int argc, wchar_t** argv)
     } else if (command == L"clipboard" && argc >= 3) {
         SetClipboardText(argv[2]);
     } else if (command == L"hold-guard" && argc >= 3) {
-        // A copy with more rights as a normal copy sees it: a mutex that grants nothing.
-        SECURITY_DESCRIPTOR nothing{};
-        InitializeSecurityDescriptor(&nothing, SECURITY_DESCRIPTOR_REVISION);
-        ACL empty{};
-        InitializeAcl(&empty, sizeof empty, ACL_REVISION);
-        SetSecurityDescriptorDacl(&nothing, TRUE, &empty, FALSE);
-        SECURITY_ATTRIBUTES attributes{sizeof attributes, &nothing, FALSE};
-        const HANDLE guard = CreateMutexW(&attributes, FALSE, L"Lullwick");
+        const HANDLE guard = CreateMutexGrantingNothing(L"Lullwick");
         Print(L"held=" + std::to_wstring(guard != nullptr));
         Sleep(static_cast<DWORD>(_wtoi(argv[2])));
     } else if (command == L"broadcast-taskbar") {
