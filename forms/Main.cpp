@@ -72,9 +72,13 @@ void TFormMain::DeclareBindings(TBindings& b)
 void TFormMain::FormCreate(TComponent*)
 {
     const std::vector<std::wstring> parameters = SplitParameters(ProcessCommandLine());
-    if (parameters.empty()) PutBackUnfinishedRun();
-    else Application->SetExitCode(RunCommandLine(parameters));
-    if (parameters.empty()) ShowTrayIcon();
+    if (parameters.empty()) {
+        PutBackUnfinishedRun();
+        ShowTrayIcon();
+    } else {
+        // One job, then the end: the tray is left alone.
+        Application->SetExitCode(RunCommandLine(parameters));
+    }
     SavedScreenSaverActive = StateToPutBack();
     SavedStateStored = StoreForThisRun(*SavedScreenSaverActive);
     SetScreenSaverActive(false);
