@@ -28,7 +28,8 @@ bool StoreForThisRun(bool saved) { return saved && !LoadSavedState() && StoreSav
 
 void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored)
 {
-    if (!saved && !leaveOff) return;
+    // A start that failed before it recorded the state never reached a menu: nothing to write.
+    if (!saved) return;
     // Until the state is back the record stays, so that the next start repairs it.
     if (SetScreenSaverActive(!leaveOff && *saved) && recordStored) RemoveSavedState();
 }

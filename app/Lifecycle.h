@@ -21,8 +21,8 @@ bool StateToPutBack();
 bool StoreForThisRun(bool saved);
 
 // Writes `saved` back, or leaves the screen saver off when the user asked for
-// that; a start that never recorded the state (nullopt) writes nothing unless
-// the user chose off.  The run's record goes once the state is back.
+// that; a start that never recorded the state (nullopt) writes nothing.  The
+// run's record goes once the state is back.
 void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored);
 
 // A run that failed on the way: its message in an error box titled `title`,

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/Lifecycle.h"
 #include "app/SavedState.h"
 #include "app/cm_lullwick.h"
 #include "forms/Main.h"
@@ -128,6 +129,9 @@ TEST_F(SavedStateTest, RunKeepsItsRecordUntilTheStateIsBack)
     Start(L"Lullwick.exe");
     EXPECT_FALSE(KeyExists());
     End();
+    EXPECT_TRUE(GetScreenSaverActive());
+    // A start that failed before it recorded the state writes nothing back.
+    RestoreAtExit(std::nullopt, false, false);
     EXPECT_TRUE(GetScreenSaverActive());
 }
 
