@@ -289,6 +289,8 @@ TEST_F(TrayIconTest, IconsOfOtherOwnersOutliveTheFirstOwner)
     kept->OnMouseMove = [&moves](TComponent*, TShiftState, int, int) { ++moves; };
     const UINT id = static_cast<UINT>(kept->TrayId());
     const HWND reportsTo = FShell.Last().data.hWnd;
+    // Message-only: no window of any control takes it along, and no broadcast reaches it.
+    EXPECT_NE(GetAncestor(reportsTo, GA_PARENT), GetDesktopWindow());
     Free(first);
     ASSERT_TRUE(kept->Registered());
     EXPECT_EQ(FShell.Count(NIM_DELETE, id), 0);
