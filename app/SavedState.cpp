@@ -4,9 +4,6 @@
 
 namespace {
 
-void CloseRegistryKey(HKEY key) { RegCloseKey(key); }
-using UniqueRegistryKey = UniqueHandle<HKEY, CloseRegistryKey>;
-
 UniqueRegistryKey OpenKey(REGSAM access)
 {
     HKEY key = nullptr;
@@ -92,10 +89,19 @@ bool SavedStateWriterRuns()
 void RemoveSavedState()
 {
     {
-        const UniqueRegistryKey key = OpenKey(KEY_SET_VALUE | KEY_QUERY_VALUE);
+        const UniqueRegistryKey key = OpenKey(KEY_SET_VALUE);
         if (!key) return;
         for (const wchar_t* name : {SavedStateValue, SavedByProcessValue, SavedByStartValue})
             RegDeleteValueW(key.get(), name);
+    }
+    RemoveEmptyProgramKey();
+}
+
+void RemoveEmptyProgramKey()
+{
+    {
+        const UniqueRegistryKey key = OpenKey(KEY_QUERY_VALUE);
+        if (!key) return;
         DWORD subKeys = 0;
         DWORD values = 0;
         if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,

@@ -25,6 +25,8 @@ std::optional<bool> LoadSavedState();
 bool SavedStateWriterRuns();
 // Removes the record, and the program's key with it once the key is empty.
 void RemoveSavedState();
+// The program's key goes once nothing of the program's is left in it.
+void RemoveEmptyProgramKey();
 
 // The registry calls that write the record; tests replace them to make the
 // profile refuse a write and to watch what is flushed.

@@ -50,3 +50,9 @@ void SetScreenSaverTimeout(int minutes)
 }
 
 void ExecuteScreenSaver() { SendSystemCommand(Application->Handle(), SC_SCREENSAVE); }
+
+bool ScreenSaverSetByPolicy()
+{
+    return RegGetValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", RRF_RT_ANY, nullptr, nullptr,
+               nullptr) == ERROR_SUCCESS;
+}

@@ -20,3 +20,8 @@ extern SendSystemCommandFn SendSystemCommand;
 // The system's settings call; tests replace it to make the system refuse a change.
 using SystemParametersFn = BOOL (*)(UINT action, UINT param, void* data, UINT winIni);
 extern SystemParametersFn SystemParameters;
+
+// Whether the administrator sets the screen saver by policy; the system then
+// applies the policy's state whatever is written.
+bool ScreenSaverSetByPolicy();
+inline constexpr wchar_t ScreenSaverPolicyKey[] = L"Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";

@@ -22,12 +22,6 @@ namespace {
 
 constexpr UINT_PTR TrayRetryTimer = 1;
 
-// The head, the screen saver's state in a word and "＞", in code page 932.
-std::string StateText(const char* head)
-{
-    return text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + "＞");
-}
-
 bool FileExists(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -55,6 +49,7 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Field("ppStatus", ppStatus);
     b.Field("ppTimeout", ppTimeout);
     b.Field("ppExecute", ppExecute);
+    b.Field("ppDisplay", ppDisplay);
     b.Method("FormCreate", this, &TFormMain::FormCreate);
     b.Method("FormClose", this, &TFormMain::FormClose);
     b.Method("FormDestroy", this, &TFormMain::FormDestroy);
@@ -67,6 +62,7 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Method("TrayIconMouseMove", this, &TFormMain::TrayIconMouseMove);
     b.Method("ppTimeoutClick", this, &TFormMain::ppTimeoutClick);
     b.Method("ppHelpClick", this, &TFormMain::ppHelpClick);
+    b.Method("ppDisplayClick", this, &TFormMain::ppDisplayClick);
 }
 
 void TFormMain::FormCreate(TComponent*)
@@ -74,6 +70,8 @@ void TFormMain::FormCreate(TComponent*)
     const std::vector<std::wstring> parameters = SplitParameters(ProcessCommandLine());
     if (parameters.empty()) {
         PutBackUnfinishedRun();
+        KeepDisplayOn = LoadKeepDisplayOn();
+        ppDisplay->SetChecked(KeepDisplayOn);
         ShowTrayIcon();
     } else {
         // One job, then the end: the tray is left alone.
@@ -82,6 +80,7 @@ void TFormMain::FormCreate(TComponent*)
     SavedScreenSaverActive = StateToPutBack();
     SavedStateStored = StoreForThisRun(*SavedScreenSaverActive);
     SetScreenSaverActive(false);
+    if (parameters.empty()) SetHolding(true);
     UpdateStatusCaption();
     UpdateTimeoutCaption();
     HideMainWindow();
@@ -153,6 +152,8 @@ void TFormMain::PopupMenuPopup(TComponent*)
 {
     UpdateStatusCaption();
     UpdateTimeoutCaption();
+    // A screen saver switched on elsewhere is no longer held off; a policy's state was never ours to hold.
+    if (GetScreenSaverActive() && !ScreenSaverSetByPolicy()) SetHolding(false);
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     ppExit->SetCaption(text::FromUtf8(shift ? "無効状態で終了" : "終了"));
     ppExit->SetTag(shift ? 1 : 0);
@@ -162,12 +163,13 @@ void TFormMain::ppExecuteClick(TComponent*)
 {
     ExecuteDelay(1000);
     SetScreenSaverActive(true);
+    SetHolding(false);
     ExecuteScreenSaver();
 }
 
 void TFormMain::ppStatusClick(TComponent*)
 {
-    SetScreenSaverActive(!GetScreenSaverActive());
+    if (const bool on = !GetScreenSaverActive(); SetScreenSaverActive(on)) SetHolding(!on);
     UpdateStatusCaption();
 }
 
@@ -209,7 +211,34 @@ void TFormMain::HideMainWindow()
     Hide();
 }
 
-void TFormMain::UpdateStatusCaption() { ppStatus->SetCaption(StateText("＜現在の状態\t：　")); }
+void TFormMain::ppDisplayClick(TComponent*)
+{
+    KeepDisplayOn = !KeepDisplayOn;
+    // A profile that refuses the choice still has it applied for this run.
+    StoreKeepDisplayOn(KeepDisplayOn);
+    ppDisplay->SetChecked(KeepDisplayOn);
+    SetHolding(Holding);
+}
+
+void TFormMain::SetHolding(bool holding)
+{
+    Holding = holding;
+    DisplayRequest.Hold(KeepDisplayOn && Holding);
+}
+
+// The head, the screen saver's state in a word, what decides it, and "＞", in code page 932.
+std::string TFormMain::StateText(const char* head) const
+{
+    const char* setBy = ScreenSaverSetByPolicy() ? "（管理者による設定）" : "";
+    return text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + setBy + "＞");
+}
+
+void TFormMain::UpdateStatusCaption()
+{
+    ppStatus->SetCaption(StateText("＜現在の状態\t：　"));
+    // Under a policy a change would not hold.
+    ppStatus->SetEnabled(!ScreenSaverSetByPolicy());
+}
 
 void TFormMain::UpdateTimeoutCaption()
 {

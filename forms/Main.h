@@ -1,5 +1,6 @@
 #pragma once
 // The main form: tray controller and version window.
+#include "app/KeepDisplayOn.h"
 #include "framework/Form.h"
 
 #include <shellapi.h>
@@ -38,6 +39,7 @@ public:
     TMenuItem* ppStatus = nullptr;
     TMenuItem* ppTimeout = nullptr;
     TMenuItem* ppExecute = nullptr;
+    TMenuItem* ppDisplay = nullptr;
 
     void FormCreate(TComponent* Sender);
     void FormClose(TComponent* Sender, TCloseAction& Action);
@@ -51,6 +53,7 @@ public:
     void TrayIconMouseMove(TComponent* Sender, TShiftState Shift, int X, int Y);
     void ppTimeoutClick(TComponent* Sender);
     void ppHelpClick(TComponent* Sender);
+    void ppDisplayClick(TComponent* Sender);
 
 protected:
     void DeclareBindings(TBindings& b) override;
@@ -63,6 +66,8 @@ private:
     void RetryTrayIcon();
     void UpdateStatusCaption();
     void UpdateTimeoutCaption();
+    std::string StateText(const char* head) const;
+    void SetHolding(bool holding);
 
     // The state found at start; empty when start-up never switched the screen saver off.
     std::optional<bool> SavedScreenSaverActive;
@@ -70,6 +75,12 @@ private:
     bool SavedStateStored = false;
     // Times the tray that refused the icon is still to be asked; 0 while not asking.
     int TrayAttemptsLeft = 0;
+    // The program keeps the screen saver off: from start-up, and whenever it
+    // switches it off, until it switches it on or ends.
+    bool Holding = false;
+    // The user's choice to keep the display on and the system awake while holding.
+    bool KeepDisplayOn = false;
+    TDisplayRequest DisplayRequest;
 };
 
 extern TFormMain* FormMain;

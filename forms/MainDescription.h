@@ -141,6 +141,10 @@ inline constexpr char MainDescriptionTail[] = R"('
       Caption = 'スクリーンセーバー起動'
       OnClick = ppExecuteClick
     end
+    object ppDisplay: TMenuItem
+      Caption = '画面を消さない（スリープ防止）'
+      OnClick = ppDisplayClick
+    end
     object ppSplit1: TMenuItem
       Caption = '-'
     end

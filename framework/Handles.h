@@ -37,12 +37,14 @@ inline void DeleteGdiObject(HGDIOBJ h) { DeleteObject(h); }
 inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
 inline void DestroyMenuHandle(HMENU h) { DestroyMenu(h); }
 inline void FreeLibraryHandle(HMODULE h) { FreeLibrary(h); }
+inline void CloseRegistryKey(HKEY key) { RegCloseKey(key); }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
 using UniqueIcon = UniqueHandle<HICON, DestroyIconHandle>;
 using UniqueMenu = UniqueHandle<HMENU, DestroyMenuHandle>;
 using UniqueModule = UniqueHandle<HMODULE, FreeLibraryHandle>;
+using UniqueRegistryKey = UniqueHandle<HKEY, CloseRegistryKey>;
 
 // A screen device context, released on scope exit.
 class ScreenDC {

@@ -16,13 +16,54 @@ UINT TrackPlatformMenu(HMENU menu, int x, int y, HWND owner)
         TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner, nullptr));
 }
 
+// A native menu of `items`; the items that can be chosen go to `commands`,
+// each under its position there plus one.
+UniqueMenu BuildMenu(const std::vector<TMenuItem*>& items, std::vector<TMenuItem*>& commands)
+{
+    UniqueMenu menu(CreatePopupMenu());
+    for (TMenuItem* item : items) {
+        if (item->Caption() == "-") {
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        const UINT state = (item->Checked() ? MF_CHECKED : 0u) | (item->Enabled() ? 0u : MF_GRAYED);
+        const std::wstring caption = text::ToWide(item->Caption());
+        if (item->Items().empty()) {
+            commands.push_back(item);
+            AppendMenuW(menu.get(), MF_STRING | state, commands.size(), caption.c_str());
+        } else {
+            UniqueMenu submenu = BuildMenu(item->Items(), commands);
+            // The menu destroys the submenu it holds.
+            if (AppendMenuW(menu.get(), MF_POPUP | state, reinterpret_cast<UINT_PTR>(submenu.get()), caption.c_str()))
+                submenu.release();
+        }
+    }
+    return menu;
+}
+
 } // namespace
 
 TrackMenuFn TrackMenu = TrackPlatformMenu;
 
 TMenuItem::~TMenuItem()
 {
+    Detach();
+    for (TMenuItem* item : FItems) item->FParentItem = nullptr;
+}
+
+void TMenuItem::Detach()
+{
     if (FMenu) std::erase(FMenu->FItems, this);
+    if (FParentItem) std::erase(FParentItem->FItems, this);
+    FMenu = nullptr;
+    FParentItem = nullptr;
+}
+
+void TMenuItem::Add(TMenuItem* item)
+{
+    item->Detach();
+    item->FParentItem = this;
+    FItems.push_back(item);
 }
 
 void TMenuItem::Click()
@@ -33,11 +74,14 @@ void TMenuItem::Click()
 void TMenuItem::SetParentComponent(TComponent* parent)
 {
     if (auto* menu = dynamic_cast<TPopupMenu*>(parent)) menu->Add(this);
+    else if (auto* item = dynamic_cast<TMenuItem*>(parent)) item->Add(this);
 }
 
 bool TMenuItem::SetProperty(std::string_view name, const TValue& value, TReader& reader)
 {
     if (name == "Caption") SetCaption(value.AsString());
+    else if (name == "Checked") SetChecked(value.AsBool());
+    else if (name == "Enabled") SetEnabled(value.AsBool());
     else if (name == "OnClick") OnClick = reader.Method<TNotifyEvent>(value);
     else return TComponent::SetProperty(name, value, reader);
     return true;
@@ -50,7 +94,7 @@ TPopupMenu::~TPopupMenu()
 
 void TPopupMenu::Add(TMenuItem* item)
 {
-    if (item->FMenu) std::erase(item->FMenu->FItems, item);
+    item->Detach();
     item->FMenu = this;
     FItems.push_back(item);
 }
@@ -58,12 +102,8 @@ void TPopupMenu::Add(TMenuItem* item)
 void TPopupMenu::Popup(int x, int y)
 {
     if (OnPopup) OnPopup(this);
-    UniqueMenu menu(CreatePopupMenu());
-    for (size_t i = 0; i < FItems.size(); ++i) {
-        const std::string& caption = FItems[i]->FCaption;
-        if (caption == "-") AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        else AppendMenuW(menu.get(), MF_STRING, i + 1, text::ToWide(caption).c_str());
-    }
+    std::vector<TMenuItem*> commands;
+    const UniqueMenu menu = BuildMenu(FItems, commands);
     HWND owner = Application->Handle();
     if (auto* form = dynamic_cast<TForm*>(Owner())) owner = form->Handle();
     const unsigned quitRequests = Application->QuitRequests();
@@ -73,7 +113,7 @@ void TPopupMenu::Popup(int x, int y)
     PostMessageW(owner, WM_NULL, 0, 0);
     // A menu loop may take the quit message posted while it ran (Wine's does).
     if (Application->QuitRequests() != quitRequests) Application->Terminate();
-    if (chosen >= 1 && chosen <= FItems.size()) FItems[chosen - 1]->Click();
+    if (chosen >= 1 && chosen <= commands.size()) commands[chosen - 1]->Click();
 }
 
 bool TPopupMenu::SetProperty(std::string_view name, const TValue& value, TReader& reader)

@@ -16,6 +16,14 @@ public:
     // In code page 932; "-" makes a separator line, a TAB starts the second column.
     const std::string& Caption() const { return FCaption; }
     void SetCaption(std::string caption) { FCaption = std::move(caption); }
+    bool Checked() const { return FChecked; }
+    void SetChecked(bool checked) { FChecked = checked; }
+    // A disabled item is shown greyed and cannot be chosen.
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool enabled) { FEnabled = enabled; }
+    // The items of its submenu; an item that has some opens them instead of being chosen.
+    const std::vector<TMenuItem*>& Items() const { return FItems; }
+    void Add(TMenuItem* item);
     void Click();
 
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
@@ -25,8 +33,15 @@ public:
 
 private:
     friend class TPopupMenu;
+    void Detach();
+
     std::string FCaption;
+    bool FChecked = false;
+    bool FEnabled = true;
+    std::vector<TMenuItem*> FItems;
+    // What holds the item: the menu or an item's submenu (at most one of them).
     TPopupMenu* FMenu = nullptr;
+    TMenuItem* FParentItem = nullptr;
 };
 
 class TPopupMenu : public TComponent {
@@ -51,5 +66,6 @@ private:
 };
 
 // Shows a native menu and returns the chosen command (0: none); tests replace it.
+// Commands number the items that can be chosen from 1, submenus' items in place.
 using TrackMenuFn = UINT (*)(HMENU menu, int x, int y, HWND owner);
 extern TrackMenuFn TrackMenu;

@@ -355,6 +355,32 @@ TEST(Threads, CompletionRunsInsideAPopupMenusLoop)
     EXPECT_TRUE(completed);
 }
 
+TEST(Menus, ItemsShowTheirStateAndASubmenusItemsAreChosenInPlace)
+{
+    TPopupMenu menu(nullptr);
+    TMenuItem checked(nullptr), parent(nullptr), first(nullptr), greyed(nullptr), last(nullptr);
+    checked.SetChecked(true);
+    greyed.SetEnabled(false);
+    for (TMenuItem* item : {&checked, &parent, &last}) menu.Add(item);
+    for (TMenuItem* item : {&first, &greyed}) parent.Add(item);
+    static std::vector<UINT> states;
+    static TMenuItem* chosen;
+    const TrackMenuFn original = TrackMenu;
+    for (TMenuItem* item : {&checked, &first, &greyed, &last})
+        item->OnClick = [](TComponent* c) { chosen = static_cast<TMenuItem*>(c); };
+    // The last item's command follows the submenu's: the second of three commands chosen.
+    TrackMenu = [](HMENU m, int, int, HWND) -> UINT {
+        const HMENU sub = GetSubMenu(m, 1);
+        states = {GetMenuState(m, 0, MF_BYPOSITION) & MF_CHECKED, GetMenuState(sub, 1, MF_BYPOSITION) & MF_GRAYED,
+            GetMenuState(m, 2, MF_BYPOSITION) & (MF_CHECKED | MF_GRAYED), GetMenuItemID(sub, 1), GetMenuItemID(m, 2)};
+        return GetMenuItemID(sub, 0);
+    };
+    menu.Popup(0, 0);
+    TrackMenu = original;
+    EXPECT_EQ(states, (std::vector<UINT>{MF_CHECKED, MF_GRAYED, 0, 3, 4}));
+    EXPECT_EQ(chosen, &first);
+}
+
 TEST(Menus, AnEndAskedForWhileTheMenuIsOpenSurvivesTheMenuLoop)
 {
     static bool taken = false;

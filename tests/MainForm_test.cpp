@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/KeepDisplayOn.h"
 #include "app/Lifecycle.h"
 #include "app/SavedState.h"
 #include "app/cm_lullwick.h"
@@ -116,8 +117,144 @@ TEST_F(MainFormTest, CaptionsComeFromFreshQueries)
     EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効＞");
     EXPECT_EQ(Caption(FormMain->ppTimeout), L"＜現在の待ち時間\t：　0分＞ ...");
     EXPECT_EQ(Caption(FormMain->ppExecute), L"スクリーンセーバー起動");
-    ASSERT_EQ(FormMain->PopupMenu->Items().size(), 8u);
-    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[3]), L"-");
+    ASSERT_EQ(FormMain->PopupMenu->Items().size(), 9u);
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[3]), L"画面を消さない（スリープ防止）");
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[4]), L"-");
+}
+
+// The power calls, recorded: how the display is held, by request or by the thread's state.
+enum class Held { No, ByRequest, ByThreadState, Muddled };
+struct PowerRecorder {
+    enum class Mode { Requests, NoRequest, RequestRefused } mode;
+    static inline Mode current;
+    static inline int types = 0; // bit per request type set
+    static inline EXECUTION_STATE thread = ES_CONTINUOUS;
+    static inline std::wstring reason;
+    TPowerCalls original = PowerCalls;
+    explicit PowerRecorder(Mode m) : mode(m)
+    {
+        current = m, types = 0, thread = ES_CONTINUOUS;
+        PowerCalls.CreateRequest = [](PREASON_CONTEXT c) -> HANDLE {
+            reason = c->Reason.SimpleReasonString;
+            if (current != Mode::NoRequest) return CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+            return INVALID_HANDLE_VALUE;
+        };
+        PowerCalls.SetRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL {
+            if (current == Mode::RequestRefused && t == PowerRequestSystemRequired) return FALSE;
+            return types |= 1 << t, TRUE;
+        };
+        PowerCalls.ClearRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL { return types &= ~(1 << t), TRUE; };
+        PowerCalls.SetThreadState = [](EXECUTION_STATE s) { return std::exchange(thread, s); };
+    }
+    ~PowerRecorder() { PowerCalls = original; }
+    static Held Now()
+    {
+        const bool byRequest = types == (1 << PowerRequestDisplayRequired | 1 << PowerRequestSystemRequired);
+        const bool byThread = thread == (ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED);
+        if ((types != 0 && !byRequest) || (thread != ES_CONTINUOUS && !byThread) || (byRequest && byThread))
+            return Held::Muddled;
+        return byRequest ? Held::ByRequest : byThread ? Held::ByThreadState : Held::No;
+    }
+};
+
+DWORD StoredDisplayChoice()
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    const LSTATUS s =
+        RegGetValueW(HKEY_CURRENT_USER, SavedStateKey, KeepDisplayOnValue, RRF_RT_ANY, nullptr, &value, &size);
+    return s == ERROR_SUCCESS ? value : 0xFFFF;
+}
+
+TEST_F(MainFormTest, DisplayIsHeldExactlyWhileAskedAndTheScreenSaverIsHeldOff)
+{
+    using M = PowerRecorder::Mode;
+    static const wchar_t* line;
+    ProcessCommandLine = [] { return const_cast<LPWSTR>(line); };
+    ExecuteDelay = [](DWORD) {};
+    ChooseNothing();
+    static constexpr auto Menu = [] { FormMain->PopupMenu->Popup(0, 0); };
+    const struct {
+        const char* name;
+        DWORD stored; // KeepDisplayOn before the start; 0xFFFF: none
+        bool heldAtStart;
+        void (*act)();
+        bool heldAfter;
+        DWORD storedAfter;
+        const wchar_t* line = L"Lullwick.exe";
+    } rows[] = {
+        {"nothing stored", 0xFFFF, false, Menu, false, 0xFFFF},
+        {"start", 1, true, Menu, true, 1},
+        {"status on", 1, true, [] { FormMain->ppStatusClick(nullptr); }, false, 1},
+        {"status on, off", 1, true, [] { FormMain->ppStatusClick(nullptr), FormMain->ppStatusClick(nullptr); }, true,
+            1},
+        {"start now", 1, true, [] { FormMain->ppExecuteClick(nullptr); }, false, 1},
+        {"switched on elsewhere", 1, true, [] { SetScreenSaverActive(true), Menu(); }, false, 1},
+        {"item off", 1, true, [] { FormMain->ppDisplayClick(nullptr), EXPECT_FALSE(FormMain->ppDisplay->Checked()); },
+            false, 0xFFFF},
+        {"item on", 0xFFFF, false,
+            [] { FormMain->ppDisplayClick(nullptr), EXPECT_TRUE(FormMain->ppDisplay->Checked()); }, true, 1},
+        {"item on over a value of 2", 2, false, [] { FormMain->ppDisplayClick(nullptr); }, true, 1},
+        {"item on, refused", 0xFFFF, false,
+            [] {
+                RegistrySetValue = [](HKEY, const wchar_t*, DWORD, DWORD, const BYTE*, DWORD) -> LSTATUS { return 5; };
+                FormMain->ppDisplayClick(nullptr);
+                RegistrySetValue = RegSetValueExW;
+            },
+            true, 0xFFFF},
+        {"start-up record removed", 1, true, [] { RemoveSavedState(); }, true, 1},
+        {"exit", 1, true, [] { Free(std::exchange(FormMain, nullptr)); }, false, 1},
+        {"one job", 1, false, [] {}, false, 1, L"Lullwick.exe /i"},
+    };
+    for (const M mode : {M::Requests, M::NoRequest, M::RequestRefused}) {
+        const Held held = mode == M::Requests ? Held::ByRequest : Held::ByThreadState;
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << row.name << ", mode " << static_cast<int>(mode));
+            const PowerRecorder power(mode);
+            line = row.line;
+            const bool resident = wcschr(line, L'/') == nullptr;
+            SetScreenSaverActive(true);
+            if (row.stored != 0xFFFF)
+                RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, KeepDisplayOnValue, REG_DWORD, &row.stored, 4);
+            Create();
+            EXPECT_EQ(PowerRecorder::Now(), row.heldAtStart ? held : Held::No);
+            EXPECT_EQ(FormMain->ppDisplay->Checked(), resident && row.stored == 1);
+            row.act();
+            EXPECT_EQ(PowerRecorder::Now(), row.heldAfter ? held : Held::No);
+            EXPECT_EQ(StoredDisplayChoice(), row.storedAfter);
+            if (FormMain) Destroy();
+            EXPECT_EQ(PowerRecorder::Now(), Held::No);
+            StoreKeepDisplayOn(false);
+            EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, SavedStateKey), ERROR_FILE_NOT_FOUND); // nothing left
+            EXPECT_TRUE(FBoxes.Boxes().empty() || !resident);
+            FBoxes.Clear();
+        }
+    }
+    EXPECT_EQ(PowerRecorder::reason, L"Lullwick：画面を消さない（スリープ防止）");
+    ExecuteDelay = Sleep;
+}
+
+TEST_F(MainFormTest, ScreenSaverSetByPolicyIsSaidAndTheDisplayStillHeld)
+{
+    const PowerRecorder power(PowerRecorder::Mode::Requests);
+    RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"1", 4);
+    StoreKeepDisplayOn(true);
+    Create();
+    ChooseNothing();
+    SetScreenSaverActive(true); // as the policy would have it
+    OpenMenu();
+    EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効（管理者による設定）＞");
+    EXPECT_FALSE(FormMain->ppStatus->Enabled());
+    EXPECT_EQ(PowerRecorder::Now(), Held::ByRequest);
+    SendMessageW(
+        CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FormMain->TrayIcon->TrayId()), WM_MOUSEMOVE);
+    EXPECT_EQ(text::ToWide(FormMain->TrayIcon->TipHelp()), L"Lullwick ＜現在の状態：有効（管理者による設定）＞");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
+    StoreKeepDisplayOn(false);
+    OpenMenu();
+    EXPECT_TRUE(FormMain->ppStatus->Enabled());
+    EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効＞");
 }
 
 TEST_F(MainFormTest, ShiftAtOpeningDecidesTheExitItem)
