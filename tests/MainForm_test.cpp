@@ -191,10 +191,18 @@ TEST_F(MainFormTest, DisplayIsHeldExactlyWhileAskedAndTheScreenSaverIsHeldOff)
             1},
         {"start now", 1, true, [] { FormMain->ppExecuteClick(nullptr); }, false, 1},
         {"switched on elsewhere", 1, true, [] { SetScreenSaverActive(true), Menu(); }, false, 1},
-        {"item off", 1, true, [] { FormMain->ppDisplayClick(nullptr), EXPECT_FALSE(FormMain->ppDisplay->Checked()); },
+        {"item off", 1, true,
+            [] {
+                FormMain->ppDisplayClick(nullptr);
+                EXPECT_FALSE(FormMain->ppDisplay->Checked());
+            },
             false, 0xFFFF},
         {"item on", 0xFFFF, false,
-            [] { FormMain->ppDisplayClick(nullptr), EXPECT_TRUE(FormMain->ppDisplay->Checked()); }, true, 1},
+            [] {
+                FormMain->ppDisplayClick(nullptr);
+                EXPECT_TRUE(FormMain->ppDisplay->Checked());
+            },
+            true, 1},
         {"item on over a value of 2", 2, false, [] { FormMain->ppDisplayClick(nullptr); }, true, 1},
         {"item on, refused", 0xFFFF, false,
             [] {
