@@ -153,7 +153,8 @@ void TFormMain::PopupMenuPopup(TComponent*)
 {
     UpdateStatusCaption();
     UpdateTimeoutCaption();
-    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    // Shift+F10 is how the keyboard opens a menu, no wish to leave the screen saver off.
+    const bool shift = !TrayIcon->PopupFromKeyboard() && (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     ppExit->SetCaption(text::FromUtf8(shift ? "無効状態で終了" : "終了"));
     ppExit->SetTag(shift ? 1 : 0);
 }
