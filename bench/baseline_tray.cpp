@@ -17,7 +17,7 @@ constexpr UINT TrayMessage = WM_USER + 200;
 NOTIFYICONDATAW icon{};
 
 // The same items as Lullwick's tray menu, built anew for each opening as it does.
-void ShowMenu(HWND hwnd)
+void ShowMenu(HWND hwnd, POINT at)
 {
     const wchar_t* const items[] = {L"＜現在の状態\t：　有効＞", L"＜現在の待ち時間\t：　10分＞ ...",
         L"スクリーンセーバー起動", nullptr, L"バージョン情報 ...", L"ヘルプ", nullptr, L"終了"};
@@ -27,17 +27,17 @@ void ShowMenu(HWND hwnd)
         if (item) AppendMenuW(menu, MF_STRING, ++id, item);
         else AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     }
-    POINT at;
-    GetCursorPos(&at);
     SetForegroundWindow(hwnd);
-    TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, hwnd, nullptr);
+    const UINT alignment = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+    TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY | alignment, at.x, at.y, hwnd, nullptr);
     DestroyMenu(menu);
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == TrayMessage && lParam == WM_RBUTTONDOWN) {
-        ShowMenu(hwnd);
+    // Version 4 of the notification protocol: the event in lParam, the anchor in wParam.
+    if (msg == TrayMessage && LOWORD(lParam) == WM_CONTEXTMENU) {
+        ShowMenu(hwnd, {static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam))});
         return 0;
     }
     if (msg == WM_CLOSE) {
@@ -69,14 +69,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int)
     wc.lpszClassName = controls ? L"LullwickBaselineControls" : L"LullwickBaseline";
     RegisterClassW(&wc);
     HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    icon.cbSize = sizeof icon;
     icon.hWnd = hwnd;
     icon.uID = 1;
-    icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP | NIF_SHOWTIP;
     icon.uCallbackMessage = TrayMessage;
     icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     lstrcpyW(icon.szTip, L"baseline");
     Shell_NotifyIconW(NIM_ADD, &icon);
+    icon.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconW(NIM_SETVERSION, &icon);
     if (addRemoveExit) {
         Shell_NotifyIconW(NIM_DELETE, &icon);
         return 0;

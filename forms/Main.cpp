@@ -154,7 +154,8 @@ void TFormMain::PopupMenuPopup(TComponent*)
     UpdateTimeoutCaption();
     // A screen saver switched on elsewhere is no longer held off; a policy's state was never ours to hold.
     if (GetScreenSaverActive() && !ScreenSaverSetByPolicy()) SetHolding(false);
-    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    // Shift+F10 is how the keyboard opens a menu, no wish to leave the screen saver off.
+    const bool shift = !TrayIcon->PopupFromKeyboard() && (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     ppExit->SetCaption(text::FromUtf8(shift ? "無効状態で終了" : "終了"));
     ppExit->SetTag(shift ? 1 : 0);
 }

@@ -12,8 +12,10 @@ namespace {
 
 UINT TrackPlatformMenu(HMENU menu, int x, int y, HWND owner)
 {
+    // The side the system opens menus to from the point (right-to-left systems open them leftward).
+    const UINT alignment = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
     return static_cast<UINT>(
-        TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner, nullptr));
+        TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY | alignment, x, y, owner, nullptr));
 }
 
 // A native menu of `items`; the items that can be chosen go to `commands`,
@@ -99,7 +101,7 @@ void TPopupMenu::Add(TMenuItem* item)
     FItems.push_back(item);
 }
 
-void TPopupMenu::Popup(int x, int y)
+bool TPopupMenu::Popup(int x, int y)
 {
     if (OnPopup) OnPopup(this);
     std::vector<TMenuItem*> commands;
@@ -113,7 +115,9 @@ void TPopupMenu::Popup(int x, int y)
     PostMessageW(owner, WM_NULL, 0, 0);
     // A menu loop may take the quit message posted while it ran (Wine's does).
     if (Application->QuitRequests() != quitRequests) Application->Terminate();
-    if (chosen >= 1 && chosen <= commands.size()) commands[chosen - 1]->Click();
+    if (chosen < 1 || chosen > commands.size()) return false;
+    commands[chosen - 1]->Click();
+    return true;
 }
 
 bool TPopupMenu::SetProperty(std::string_view name, const TValue& value, TReader& reader)

@@ -53,8 +53,8 @@ public:
     const std::vector<TMenuItem*>& Items() const { return FItems; }
     void Add(TMenuItem* item);
     // Raises OnPopup, shows the menu at the screen point and returns when it has
-    // closed, after the chosen item's OnClick.
-    void Popup(int x, int y);
+    // closed, after the chosen item's OnClick; true when an item was chosen.
+    bool Popup(int x, int y);
 
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
 

@@ -404,4 +404,28 @@ TEST(Menus, AnEndAskedForWhileTheMenuIsOpenSurvivesTheMenuLoop)
     EXPECT_FALSE(TakeQuitMessage());
 }
 
+TEST(Menus, AMenuOpensToTheSideTheSystemAlignsMenusTo)
+{
+    static RECT shown{};
+    BOOL saved = FALSE;
+    SystemParametersInfoW(SPI_GETMENUDROPALIGNMENT, 0, &saved, 0);
+    TPopupMenu menu(nullptr);
+    TMenuItem item(nullptr);
+    item.SetCaption("item");
+    menu.Add(&item);
+    for (const BOOL rightAligned : {FALSE, TRUE}) {
+        SystemParametersInfoW(SPI_SETMENUDROPALIGNMENT, rightAligned, nullptr, 0);
+        shown = {};
+        SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            KillTimer(nullptr, timer);
+            GetWindowRect(FindWindowW(L"#32768", nullptr), &shown);
+            EndMenu();
+        });
+        menu.Popup(300, 200);
+        EXPECT_EQ(rightAligned ? shown.right : shown.left, 300) << rightAligned;
+        EXPECT_EQ(shown.top, 200) << rightAligned;
+    }
+    SystemParametersInfoW(SPI_SETMENUDROPALIGNMENT, saved, nullptr, 0);
+}
+
 } // namespace

@@ -86,9 +86,21 @@ protected:
             }
         }
     }
-    void Post(TTrayIcon* icon, UINT mouseMessage)
+    // A tray message as the shell sends it under version 4, with the anchor, or,
+    // marked OldLayout, as a shell that kept the first protocol does.
+    static constexpr UINT OldLayout = 0x10000;
+    static constexpr POINT Anchor{321, 123};
+    void Post(TTrayIcon* icon, UINT event)
     {
-        PostMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon->TrayId()), mouseMessage);
+        if (event & OldLayout)
+            PostMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(icon->TrayId()), event & 0xFFFF);
+        else
+            PostMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, MAKEWPARAM(Anchor.x, Anchor.y),
+                MAKELPARAM(event, icon->TrayId()));
+    }
+    static void OpenMenu(TTrayIcon* icon)
+    {
+        SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, 0, MAKELPARAM(WM_CONTEXTMENU, icon->TrayId()));
     }
     static DWORD ClickWait() { return GetDoubleClickTime() + 50; }
 
@@ -132,21 +144,23 @@ TEST_F(TrayIconTest, AHundredIconsAtMost)
     EXPECT_TRUE(FShell.calls.empty());
 }
 
-TEST_F(TrayIconTest, TipIsCutAt62BytesAndAnUnchangedTipSendsNothing)
+TEST_F(TrayIconTest, TipIsCutAt127CharactersAndAnUnchangedTipSendsNothing)
 {
     TTrayIcon* icon = NewVisibleIcon();
     ASSERT_TRUE(icon->Registered());
-    const std::string seventy(70, 'x');
-    icon->SetTipHelp(seventy);
-    EXPECT_EQ(icon->TipHelp(), std::string(62, 'x'));
+    const std::string long130(130, 'x');
+    icon->SetTipHelp(long130);
+    EXPECT_EQ(icon->TipHelp(), std::string(127, 'x'));
     EXPECT_EQ(FShell.Count(NIM_MODIFY), 1);
-    EXPECT_EQ(FShell.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-    icon->SetTipHelp(seventy);
+    EXPECT_EQ(FShell.Last().data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
+    icon->SetTipHelp(long130);
     EXPECT_EQ(FShell.Count(NIM_MODIFY), 1);
-    // A double-byte character cut in half is stored so, but not shown half.
-    icon->SetTipHelp(std::string(61, 'y') + text::FromUtf8("あ"));
-    EXPECT_EQ(icon->TipHelp().size(), 62u);
-    EXPECT_EQ(std::wstring(FShell.Last().data.szTip), std::wstring(61, L'y'));
+    // Characters count, not bytes, and a double-byte character stays whole.
+    icon->SetTipHelp(std::string(125, 'y') + text::FromUtf8("あいう"));
+    EXPECT_EQ(text::ToWide(icon->TipHelp()), std::wstring(125, L'y') + L"あい");
+    EXPECT_EQ(std::wstring(FShell.Last().data.szTip), std::wstring(125, L'y') + L"あい");
+    icon->SetTipHelp(std::string(126, 'y') + text::FromUtf8("あ").substr(0, 1));
+    EXPECT_EQ(icon->TipHelp(), std::string(126, 'y'));
 }
 
 TEST_F(TrayIconTest, EmptyTipSendsAModifyWithoutTheTipFlag)
@@ -167,14 +181,22 @@ TEST_F(TrayIconTest, ShellRequestsCarryTheRecordOfThisIcon)
     AllowWindowMessage = original;
     // Elevated, the program hears of a new taskbar only when it lets the announcement through.
     EXPECT_EQ(allowed, (std::vector{std::pair{Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated")}}));
-    ASSERT_EQ(FShell.calls.size(), 1u);
-    const NOTIFYICONDATAW& d = FShell.Last().data;
-    EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(d.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
+    ASSERT_EQ(FShell.calls.size(), 2u);
+    EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_SETVERSION));
+    EXPECT_EQ(FShell.Last().data.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+    const NOTIFYICONDATAW& d = FShell.calls[0].data;
+    EXPECT_EQ(FShell.calls[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(d.cbSize, static_cast<DWORD>(sizeof(NOTIFYICONDATAW)));
     EXPECT_EQ(d.uID, static_cast<UINT>(icon->TrayId()));
     EXPECT_EQ(d.uCallbackMessage, WM_TRAYNOTIFY);
     EXPECT_EQ(d.hWnd, CallbackWindow->Handle());
     EXPECT_EQ(std::wstring(d.szTip), L"TipHelp");
+    icon->ShowBalloon("Lullwick", text::FromUtf8("元に戻しました。"), TBalloonIcon::Info);
+    const NOTIFYICONDATAW& b = FShell.Last().data;
+    EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(b.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(std::wstring(b.szInfoTitle) + L"|" + b.szInfo, L"Lullwick|元に戻しました。");
+    EXPECT_EQ(b.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
     Free(icon);
     EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_DELETE));
 }
@@ -240,6 +262,7 @@ TEST_F(TrayIconTest, AddReportedRefusedThatTookIsRemovedAtTheEnd)
     FShell.addReportedRefused = true;
     TTrayIcon* icon = NewVisibleIcon();
     FShell.addReportedRefused = false;
+    EXPECT_EQ(FShell.Count(NIM_SETVERSION), 1);
     Free(icon);
     EXPECT_EQ(FShell.Count(NIM_DELETE), 1);
 }
@@ -250,6 +273,7 @@ TEST_F(TrayIconTest, RefusedModifyRaisesButKeepsTheNewTip)
     FShell.refuse = true;
     EXPECT_THROW(icon->SetTipHelp("new"), ENotifyIconError);
     EXPECT_EQ(icon->TipHelp(), "new");
+    EXPECT_NO_THROW(icon->ShowBalloon("a", "b", TBalloonIcon::Warning));
     FShell.refuse = false;
 }
 
@@ -339,6 +363,7 @@ TEST_F(TrayIconTest, DesignModeNeverTalksToTheShell)
     auto* icon = new TTrayIcon(designer);
     icon->SetVisible(true);
     icon->SetTipHelp("x");
+    icon->ShowBalloon("x", "y", TBalloonIcon::Info);
     EXPECT_TRUE(icon->Visible());
     EXPECT_FALSE(icon->Registered());
     Free(designer);
@@ -386,7 +411,7 @@ TEST_F(TrayIconTest, RefusedAddWhileLoadingCanBeRetried)
     FShell.refuse = false;
     form->Tray->SetVisible(false);
     form->Tray->SetVisible(true);
-    EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(FShell.calls.end()[-2].message, static_cast<DWORD>(NIM_ADD));
     EXPECT_TRUE(form->Tray->Registered());
     Free(form);
 }
@@ -402,6 +427,7 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
     MessageBoxRecorder boxes;
     SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     EXPECT_EQ(FShell.Count(NIM_ADD), 3);
+    EXPECT_EQ(FShell.Count(NIM_SETVERSION), 2);
     for (TTrayIcon* icon : icons) {
         const bool taken = std::any_of(FShell.calls.begin(), FShell.calls.end(), [icon](const ShellCall& c) {
             return c.message == NIM_ADD && c.data.uID == static_cast<UINT>(icon->TrayId()) && c.accepted;
@@ -411,6 +437,31 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
     }
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, L"タスクトレイにアイコンを登録できません。");
+}
+
+TEST_F(TrayIconTest, IconOfADescriptionHasTheTraysSizeAlsoForANewTaskbar)
+{
+    static UINT dpi = 144;
+    const TrayDpiFn original = TrayDpi;
+    TrayDpi = [] { return dpi; };
+    const auto width = [this] {
+        ICONINFO info{};
+        GetIconInfo(FShell.Last().data.hIcon, &info);
+        BITMAP bitmap{};
+        GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        return bitmap.bmWidth;
+    };
+    auto* form = new TIconForm(Application);
+    form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Icon = MAINICON\n  Visible = True\n end\nend\n");
+    EXPECT_EQ(width(), 24);
+    // Windows announces a new taskbar when the scale changes.
+    dpi = 120;
+    SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(width(), 20);
+    TrayDpi = original;
+    Free(form);
 }
 
 TEST_F(TrayIconTest, ClickWaitIsTimedFromTheReleaseNotFromTheThreadStart)
@@ -482,6 +533,20 @@ TEST_F(TrayMessages, ClickPatterns)
     static std::vector<HWND> fronts;
     const ForegroundFn original = BringToForeground;
     BringToForeground = [](HWND window) -> BOOL { return fronts.push_back(window), TRUE; };
+    static int menus = 0;
+    static bool choose = false;
+    static POINT at{};
+    TrackMenu = [](HMENU m, int x, int y, HWND) -> UINT {
+        ++menus;
+        at = {x, y};
+        return choose ? GetMenuItemID(m, 0) : 0;
+    };
+    auto* menu = new TPopupMenu(FForm);
+    menu->Add(new TMenuItem(FForm));
+    FIcon->SetRBPopupMenu(menu);
+    SetCursorPos(40, 50);
+    POINT cursor;
+    GetCursorPos(&cursor);
     bool againInside = false;
     FIcon->OnClick = [this, &againInside](TComponent*) {
         ++FSeen.clicks;
@@ -492,30 +557,47 @@ TEST_F(TrayMessages, ClickPatterns)
         Pump(ClickWait() + 300);
     };
     const DWORD w = ClickWait();
-    constexpr UINT D = WM_LBUTTONDOWN, U = WM_LBUTTONUP, B = WM_LBUTTONDBLCLK;
+    // Left and right button, the shell's selection after a left release, the
+    // menu request, and Enter on the icon chosen with the keyboard.
+    constexpr UINT D = WM_LBUTTONDOWN, U = WM_LBUTTONUP, B = WM_LBUTTONDBLCLK, S = NIN_SELECT;
+    constexpr UINT RD = WM_RBUTTONDOWN, RU = WM_RBUTTONUP, M = WM_CONTEXTMENU, K = NIN_KEYSELECT, O = OldLayout;
     const struct {
         const char* name;
         std::vector<UINT> first;
         DWORD gap;
         std::vector<UINT> second;
-        bool againInsideOnClick;
-        int clicksOnceTheFirstWaitIsOver, clicks, doubles, fronts;
+        bool againInsideOnClick, chooseAnItem;
+        int clicksAfterTheGap, clicksOnceTheFirstWaitIsOver, clicks, doubles, fronts, menusAtAnchor, menusAtPointer,
+            focusReturns;
     } rows[] = {
-        {"click", {D, U}, 0, {}, false, 1, 1, 0, 1},
-        {"double click", {D, U, B, U}, 0, {}, false, 0, 0, 1, 1},
-        {"click right after a double click", {D, U, B, U}, 300, {D, U}, false, 0, 1, 1, 2},
-        {"two double clicks", {D, U, B, U}, 300, {D, U, B, U}, false, 0, 0, 2, 2},
-        {"second press held past the wait", {D, U, B}, w + 200, {U}, false, 1, 2, 1, 2},
-        {"click during a modal OnClick", {D, U}, 0, {}, true, 2, 2, 0, 2},
+        {"click", {D, U, S}, 0, {}, false, false, 0, 1, 1, 0, 1, 0, 0, 0},
+        {"double click", {D, U, S, B, U, S}, 0, {}, false, false, 0, 0, 0, 1, 1, 0, 0, 0},
+        {"click right after a double click", {D, U, B, U}, 300, {D, U}, false, false, 0, 0, 1, 1, 2, 0, 0, 0},
+        {"two double clicks", {D, U, B, U}, 300, {D, U, B, U}, false, false, 0, 0, 0, 2, 2, 0, 0, 0},
+        {"second press held past the wait", {D, U, B}, w + 200, {U}, false, false, 1, 1, 2, 1, 2, 0, 0, 0},
+        {"click during a modal OnClick", {D, U}, 0, {}, true, false, 0, 2, 2, 0, 2, 0, 0, 0},
+        {"right press held", {RD}, 300, {}, false, false, 0, 0, 0, 0, 0, 0, 0, 0},
+        {"right click, dismissed", {RD, RU, M}, 0, {}, false, false, 0, 0, 0, 0, 1, 1, 0, 0},
+        {"menu key, dismissed", {M}, 0, {}, false, false, 0, 0, 0, 0, 1, 1, 0, 1},
+        {"menu key, item chosen", {M}, 0, {}, false, true, 0, 0, 0, 0, 1, 1, 0, 0},
+        {"right click, first protocol", {O | RD}, 300, {O | RU}, false, false, 0, 0, 0, 0, 1, 0, 1, 0},
+        {"Enter reported twice", {K, K}, 100, {}, false, false, 1, 1, 1, 0, 1, 0, 0, 0},
+        {"Enter, and Enter again", {K}, w + 200, {K}, false, false, 1, 2, 2, 0, 2, 0, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         FSeen = {};
         fronts.clear();
+        menus = 0;
+        at = {};
+        choose = row.chooseAnItem;
+        FShell.calls.clear();
         againInside = row.againInsideOnClick;
         const ULONGLONG firstWaitOver = GetTickCount64() + w + 150;
         for (const UINT m : row.first) Post(FIcon, m);
         Pump(row.gap);
+        EXPECT_EQ(FSeen.clicks, row.clicksAfterTheGap);
+        EXPECT_TRUE(row.second.empty() || menus == 0) << "no row in two parts opens a menu in the first";
         for (const UINT m : row.second) Post(FIcon, m);
         Pump(static_cast<DWORD>(std::max(firstWaitOver, GetTickCount64() + 20) - GetTickCount64()));
         EXPECT_EQ(FSeen.clicks, row.clicksOnceTheFirstWaitIsOver);
@@ -525,6 +607,11 @@ TEST_F(TrayMessages, ClickPatterns)
         EXPECT_FALSE(FIcon->ClickPending);
         // Brought to the front at the click, while the shell allows it.
         EXPECT_EQ(fronts, std::vector<HWND>(row.fronts, FForm->Handle()));
+        EXPECT_EQ(menus, row.menusAtAnchor + row.menusAtPointer);
+        const POINT where = row.menusAtAnchor ? Anchor : row.menusAtPointer ? cursor : POINT{};
+        EXPECT_EQ(std::pair(at.x, at.y), std::pair(where.x, where.y));
+        // A keyboard user dismissing the menu gets the notification area back.
+        EXPECT_EQ(FShell.Count(NIM_SETFOCUS), row.focusReturns);
     }
     BringToForeground = original;
 }
@@ -586,10 +673,9 @@ TEST_F(TrayMessages, WithOnMouseUpSetThereIsNeverAClick)
     EXPECT_EQ(FSeen.clicks, 0);
 }
 
-TEST_F(TrayMessages, RightPressOpensTheMenuAtThePointer)
+TEST_F(TrayMessages, MenuRequestOpensTheMenuAndTheRightPressRaisesNothing)
 {
     static int tracked = 0;
-    static POINT at{};
     tracked = 0;
     auto* menu = new TPopupMenu(FForm);
     int popups = 0;
@@ -600,15 +686,10 @@ TEST_F(TrayMessages, RightPressOpensTheMenuAtThePointer)
         FSeen.button = b;
         FSeen.shift = s;
     };
-    TrackMenu = [](HMENU, int x, int y, HWND) -> UINT {
-        ++tracked;
-        at = {x, y};
-        return 0;
-    };
-    SetCursorPos(40, 50);
-    POINT cursor;
-    GetCursorPos(&cursor);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
+    TrackMenu = [](HMENU, int, int, HWND) -> UINT { return ++tracked, 0; };
+    Post(FIcon, WM_RBUTTONDOWN);
+    Pump(50);
+    OpenMenu(FIcon);
     // After the menu its window gets a message, or the next menu may close at once.
     MSG m;
     bool nudged = false;
@@ -616,12 +697,11 @@ TEST_F(TrayMessages, RightPressOpensTheMenuAtThePointer)
     EXPECT_TRUE(nudged);
     EXPECT_EQ(tracked, 1);
     EXPECT_EQ(popups, 1);
-    EXPECT_EQ(at.x, cursor.x);
-    EXPECT_EQ(at.y, cursor.y);
     EXPECT_EQ(FSeen.downs, 0);
 
     FIcon->SetAutoPopup(false);
     Post(FIcon, WM_RBUTTONDOWN);
+    Post(FIcon, WM_CONTEXTMENU);
     Pump(100);
     EXPECT_EQ(tracked, 1);
     EXPECT_EQ(FSeen.downs, 1);
@@ -646,10 +726,10 @@ TEST_F(TrayMessages, BeforeAMenuOfAFormWaitingMessagesAreHandled)
     };
     auto* menu = new TPopupMenu(FForm);
     FIcon->SetRBPopupMenu(menu);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
+    OpenMenu(FIcon);
     EXPECT_FALSE(handledBeforeMenu) << "nothing was waiting yet";
     PostMessageW(Application->Handle(), marker, 0, 0);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
+    OpenMenu(FIcon);
     EXPECT_TRUE(handledBeforeMenu);
     Application->UnhookMainWindow(hook);
 }
@@ -661,7 +741,7 @@ TEST_F(TrayMessages, WaitingQuitEndsTheProgramWithoutTheMenu)
     TrackMenu = [](HMENU, int, int, HWND) -> UINT { return ++tracked, 0; };
     FIcon->SetRBPopupMenu(new TPopupMenu(FForm));
     PostQuitMessage(0);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
+    OpenMenu(FIcon);
     EXPECT_EQ(tracked, 0);
     EXPECT_FALSE(TakeQuitMessage()) << "the quit was not seen";
 }
@@ -679,7 +759,7 @@ TEST_F(TrayMessages, MenuFreedWhileWaitingMessagesAreHandledIsNotShown)
         return msg == marker;
     });
     PostMessageW(Application->Handle(), marker, 0, 0);
-    SendMessageW(CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FIcon->TrayId()), WM_RBUTTONDOWN);
+    OpenMenu(FIcon);
     Application->UnhookMainWindow(hook);
     EXPECT_EQ(menu, nullptr);
     EXPECT_EQ(tracked, 0);
@@ -699,7 +779,7 @@ TEST_F(TrayMessages, ChosenMenuItemRaisesItsClick)
         EXPECT_EQ(GetMenuItemCount(m), 2);
         return GetMenuItemID(m, 1);
     };
-    Post(FIcon, WM_RBUTTONDOWN);
+    Post(FIcon, WM_CONTEXTMENU);
     Pump(100);
     EXPECT_EQ(chosen, 1);
 }

@@ -15,3 +15,7 @@ extern AllowMessageFn AllowWindowMessage;
 // Brings a window to the foreground, which a tray click allows only briefly.
 using ForegroundFn = BOOL (*)(HWND window);
 extern ForegroundFn BringToForeground;
+
+// Pixels per inch at which the notification area shows its icons.
+using TrayDpiFn = UINT (*)();
+extern TrayDpiFn TrayDpi;

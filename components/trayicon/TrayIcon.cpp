@@ -44,6 +44,25 @@ private:
     bool FFreed = false;
 };
 
+// The first `count` characters, a double-byte character whole or not at all.
+std::string_view FirstCharacters(std::string_view cp932, size_t count)
+{
+    size_t end = 0;
+    for (; count > 0 && end < cp932.size(); --count)
+        end += IsDBCSLeadByteEx(text::CodePage, static_cast<BYTE>(cp932[end])) ? 2 : 1;
+    return text::WithoutCutCharacter(cp932.substr(0, end));
+}
+
+// The small icon's size at a DPI, as the notification area draws it.
+int SmallIconSize(UINT dpi)
+{
+    // Looked up: systems before Windows 10 do not have it, and have one DPI.
+    using MetricsForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto metricsForDpi = reinterpret_cast<MetricsForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    return metricsForDpi ? metricsForDpi(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
+}
+
 } // namespace
 
 // ---- TSingleClick
@@ -119,20 +138,27 @@ void TCallbackWindow::WndProc(TMessage& m)
     TWinControl::WndProc(m);
 }
 
-void TCallbackWindow::TrayNotify(WPARAM id, LPARAM mouseMessage)
+void TCallbackWindow::TrayNotify(WPARAM wParam, LPARAM lParam)
 {
-    TTrayIcon* icon = FindTrayIcon(text::IntToStr(static_cast<long long>(id)));
+    // Version 4 puts the identifier beside the event and the anchor point in
+    // wParam; the first protocol has the identifier in wParam and the event
+    // alone in lParam. Identifiers start at 1, so the high word tells them apart.
+    const bool version4 = HIWORD(lParam) != 0;
+    const UINT id = version4 ? HIWORD(lParam) : static_cast<UINT>(wParam);
+    const UINT event = version4 ? LOWORD(lParam) : static_cast<UINT>(lParam);
+    TTrayIcon* icon = FindTrayIcon(text::IntToStr(id));
     if (!icon) return;
     CurrentIcon = icon;
     if (!icon->Enabled()) return;
     POINT p{};
     GetCursorPos(&p);
-    switch (static_cast<UINT>(mouseMessage)) {
+    const bool rightMenu = icon->RBPopupMenu() && icon->AutoPopup();
+    switch (event) {
     case WM_MOUSEMOVE:
         if (icon->OnMouseMove) icon->OnMouseMove(icon, 0, p.x, p.y);
         break;
     case WM_LBUTTONDOWN:
-        if (icon->LBPopupMenu() && icon->AutoPopup()) ShowPopup(*icon, *icon->LBPopupMenu(), p);
+        if (icon->LBPopupMenu() && icon->AutoPopup()) ShowPopup(*icon, *icon->LBPopupMenu(), p, false);
         else if (icon->OnMouseDown) icon->OnMouseDown(icon, TMouseButton::mbLeft, ssLeft, p.x, p.y);
         break;
     case WM_LBUTTONUP:
@@ -144,11 +170,28 @@ void TCallbackWindow::TrayNotify(WPARAM id, LPARAM mouseMessage)
         if (icon->OnDblClick) icon->OnDblClick(icon);
         break;
     case WM_RBUTTONDOWN:
-        if (icon->RBPopupMenu() && icon->AutoPopup()) ShowPopup(*icon, *icon->RBPopupMenu(), p);
-        else if (icon->OnMouseDown) icon->OnMouseDown(icon, TMouseButton::mbRight, ssRight, p.x, p.y);
+        // The menu opens on the release: a menu opened by the press, upward from a
+        // bottom taskbar, would take a release just above as a choice.
+        if (!rightMenu && icon->OnMouseDown) icon->OnMouseDown(icon, TMouseButton::mbRight, ssRight, p.x, p.y);
         break;
     case WM_RBUTTONUP:
+        if (rightMenu && !version4) {
+            ShowPopup(*icon, *icon->RBPopupMenu(), p, false);
+            break;
+        }
+        // Under version 4 WM_CONTEXTMENU follows, from the mouse then.
+        icon->FRightReleased = version4;
         if (icon->OnMouseUp) icon->OnMouseUp(icon, TMouseButton::mbRight, ssRight, p.x, p.y);
+        break;
+    case WM_CONTEXTMENU: {
+        // The right release, or Shift+F10 or the menu key on an icon chosen with the keyboard.
+        const bool fromKeyboard = !std::exchange(icon->FRightReleased, false);
+        const POINT anchor{static_cast<short>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam))};
+        if (rightMenu) ShowPopup(*icon, *icon->RBPopupMenu(), anchor, fromKeyboard);
+        break;
+    }
+    case NIN_KEYSELECT:
+        KeySelect(*icon);
         break;
     case WM_MBUTTONDOWN:
         if (icon->OnMouseDown) icon->OnMouseDown(icon, TMouseButton::mbMiddle, ssMiddle, p.x, p.y);
@@ -161,16 +204,30 @@ void TCallbackWindow::TrayNotify(WPARAM id, LPARAM mouseMessage)
     }
 }
 
-void TCallbackWindow::ShowPopup(TTrayIcon& icon, TPopupMenu& menu, POINT at)
+void TCallbackWindow::ShowPopup(TTrayIcon& icon, TPopupMenu& menu, POINT at, bool fromKeyboard)
 {
+    const TFreeWatch iconWatch(icon);
     if (auto* form = dynamic_cast<TForm*>(icon.Owner())) {
         // The menu only closes on a click elsewhere when its window is in front.
         BringToForeground(form->Handle());
-        // What was waiting may have ended the program or freed the menu.
+        // What was waiting may have ended the program or freed the menu or the icon.
         const TFreeWatch menuWatch(menu);
-        if (!Application->ProcessMessages() || menuWatch.Freed()) return;
+        if (!Application->ProcessMessages() || menuWatch.Freed() || iconWatch.Freed()) return;
     }
-    menu.Popup(at.x, at.y);
+    icon.FPopupFromKeyboard = fromKeyboard;
+    const bool chosen = menu.Popup(at.x, at.y);
+    // Windows asks that the keyboard go back to the notification area when such a menu is dismissed.
+    if (fromKeyboard && !chosen && !iconWatch.Freed()) icon.NotifyShell(TTrayIcon::ShellAction::Focus);
+}
+
+void TCallbackWindow::KeySelect(TTrayIcon& icon)
+{
+    // Windows can report one press of Enter twice.
+    const ULONGLONG now = GetTickCount64();
+    if (now - std::exchange(icon.FKeySelectedAt, now) < GetDoubleClickTime() || !icon.OnClick) return;
+    // A key is no click that a double click could follow: it counts at once.
+    if (auto* form = dynamic_cast<TForm*>(icon.Owner())) BringToForeground(form->Handle());
+    icon.OnClick(&icon);
 }
 
 void TCallbackWindow::SingleClickStep(TTrayIcon& icon)
@@ -209,6 +266,8 @@ void TCallbackWindow::TaskbarCreated()
         if (!icon || icon->Designing() || !icon->Visible()) continue;
         // A shell that kept the icon would refuse it twice: start from a clean slate.
         icon->NotifyShell(TTrayIcon::ShellAction::Delete);
+        // Windows also announces a new taskbar when the display's scale changes.
+        icon->LoadIconResource();
         try {
             icon->NotifyShell(TTrayIcon::ShellAction::Add);
         } catch (const ENotifyIconError&) {
@@ -234,7 +293,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner)
             CallbackWindow = sharedWindow.get();
         }
         NOTIFYICONDATAW data{};
-        data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+        data.cbSize = sizeof data;
         data.uCallbackMessage = WM_TRAYNOTIFY;
         data.uID = static_cast<UINT>(FTrayId);
         FNotifyData = data;
@@ -265,9 +324,9 @@ void TTrayIcon::NotifyShell(ShellAction action)
 {
     NOTIFYICONDATAW& data = *FNotifyData;
     data.hIcon = CurrentIconHandle();
-    const std::wstring tip = text::ToWide(text::WithoutCutCharacter(FTipHelp));
-    lstrcpynW(data.szTip, tip.c_str(), ARRAYSIZE(data.szTip));
-    data.uFlags = FTipHelp.empty() ? NIF_MESSAGE | NIF_ICON : NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    lstrcpynW(data.szTip, text::ToWide(FTipHelp).c_str(), ARRAYSIZE(data.szTip));
+    // Under version 4 the shell shows the tip only when asked to.
+    data.uFlags = FTipHelp.empty() ? NIF_MESSAGE | NIF_ICON : NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     switch (action) {
     case ShellAction::Add:
         if (!FVisible) return;
@@ -276,6 +335,10 @@ void TTrayIcon::NotifyShell(ShellAction action)
         // all; the icon is then there to modify, and to delete at the end.
         if (!ShellNotifyIcon(NIM_ADD, &data) && !ShellNotifyIcon(NIM_MODIFY, &data)) throw ENotifyIconError();
         FRegistered = true;
+        // Each add starts with the first protocol; a shell that refuses version 4
+        // goes on with it, which the callback window reads as well.
+        data.uVersion = NOTIFYICON_VERSION_4;
+        ShellNotifyIcon(NIM_SETVERSION, &data);
         break;
     case ShellAction::Modify:
         if (!ShellNotifyIcon(NIM_MODIFY, &data)) throw ENotifyIconError();
@@ -284,7 +347,28 @@ void TTrayIcon::NotifyShell(ShellAction action)
         ShellNotifyIcon(NIM_DELETE, &data);
         FRegistered = false;
         break;
+    case ShellAction::Focus:
+        ShellNotifyIcon(NIM_SETFOCUS, &data);
+        break;
     }
+}
+
+void TTrayIcon::ShowBalloon(std::string_view title, std::string_view message, TBalloonIcon kind)
+{
+    if (!FRegistered) return;
+    // A copy: the balloon's fields must not ride along with later requests.
+    NOTIFYICONDATAW data = *FNotifyData;
+    data.uFlags = NIF_INFO;
+    lstrcpynW(data.szInfoTitle, text::ToWide(title).c_str(), ARRAYSIZE(data.szInfoTitle));
+    lstrcpynW(data.szInfo, text::ToWide(message).c_str(), ARRAYSIZE(data.szInfo));
+    data.dwInfoFlags = static_cast<DWORD>(kind);
+    ShellNotifyIcon(NIM_MODIFY, &data);
+}
+
+void TTrayIcon::LoadIconResource()
+{
+    if (FIconResource.empty()) return;
+    FIcon.LoadFromResource(GetModuleHandleW(nullptr), FIconResource.c_str(), SmallIconSize(TrayDpi()));
 }
 
 void TTrayIcon::RefreshTray()
@@ -315,7 +399,7 @@ bool TTrayIcon::RetryAdd()
 
 void TTrayIcon::SetTipHelp(std::string_view tip)
 {
-    const std::string_view cut = tip.substr(0, 62);
+    const std::string_view cut = FirstCharacters(tip, MaxTipCharacters);
     if (cut == FTipHelp) return;
     FTipHelp = std::string(cut);
     if (!Designing()) RefreshTray();
@@ -324,6 +408,7 @@ void TTrayIcon::SetTipHelp(std::string_view tip)
 void TTrayIcon::SetIcon(const TIcon* icon)
 {
     if (icon == &FIcon) return;
+    FIconResource.clear();
     FIcon.Assign(icon);
 }
 
@@ -395,10 +480,8 @@ bool TTrayIcon::SetProperty(std::string_view name, const TValue& value, TReader&
     else if (name == "Enabled") SetEnabled(value.AsBool());
     else if (name == "Icon") {
         const std::string& id = value.AsIdentifier();
-        TIcon stored;
-        stored.LoadFromResource(
-            GetModuleHandleW(nullptr), std::wstring(id.begin(), id.end()).c_str(), GetSystemMetrics(SM_CXSMICON));
-        SetIcon(&stored);
+        FIconResource.assign(id.begin(), id.end());
+        LoadIconResource();
     } else if (name == "LBPopupMenu")
         reader.Reference(value, [this](TComponent* c) { SetLBPopupMenu(dynamic_cast<TPopupMenu*>(c)); });
     else if (name == "RBPopupMenu")

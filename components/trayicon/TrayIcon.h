@@ -1,7 +1,8 @@
 #pragma once
 // A notification-area icon: it registers itself with the shell and turns the
 // shell's callback messages into popup menus and mouse events, telling a
-// single click from a double click.
+// single click from a double click. It speaks version 4 of the notification
+// protocol, and the first one to a shell that refuses version 4.
 #include "framework/Exception.h"
 #include "framework/Icon.h"
 #include "framework/Thread.h"
@@ -25,6 +26,11 @@ public:
 
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 200;
 inline constexpr int MaxTrayIcons = 100;
+// The characters of TipHelp that the shell's tip field holds.
+inline constexpr size_t MaxTipCharacters = sizeof(NOTIFYICONDATAW::szTip) / sizeof(wchar_t) - 1;
+
+// The picture beside a balloon's title.
+enum class TBalloonIcon : DWORD { None = NIIF_NONE, Info = NIIF_INFO, Warning = NIIF_WARNING, Error = NIIF_ERROR };
 
 // Waits for a possible second click, then hands its completion to the
 // user-interface thread.
@@ -62,9 +68,10 @@ protected:
     void WndProc(TMessage& message) override;
 
 private:
-    void TrayNotify(WPARAM id, LPARAM mouseMessage);
-    void ShowPopup(TTrayIcon& icon, TPopupMenu& menu, POINT at);
+    void TrayNotify(WPARAM wParam, LPARAM lParam);
+    void ShowPopup(TTrayIcon& icon, TPopupMenu& menu, POINT at, bool fromKeyboard);
     void SingleClickStep(TTrayIcon& icon);
+    void KeySelect(TTrayIcon& icon);
     void TaskbarCreated();
 
     // Each timer ends the click of the icon it was started for; null once that
@@ -98,13 +105,20 @@ public:
     void SetLBPopupMenu(TPopupMenu* menu);
     TPopupMenu* RBPopupMenu() const { return FRbPopupMenu; }
     void SetRBPopupMenu(TPopupMenu* menu);
-    // In code page 932; at most 62 bytes are kept.
+    // In code page 932; at most MaxTipCharacters characters are kept, a
+    // double-byte character whole or not at all.
     const std::string& TipHelp() const { return FTipHelp; }
     void SetTipHelp(std::string_view tip);
     bool Visible() const { return FVisible; }
     void SetVisible(bool visible);
     // A visible icon that the shell refused asks again; true once it is in the tray.
     bool RetryAdd();
+    // A balloon from the icon in the tray, texts in code page 932; a shell that
+    // shows none (quiet hours, a policy) is no error.
+    void ShowBalloon(std::string_view title, std::string_view message, TBalloonIcon kind);
+    // The menu being shown, or shown last, was opened from the keyboard (Shift+F10,
+    // the menu key) rather than with the right button.
+    bool PopupFromKeyboard() const { return FPopupFromKeyboard; }
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -126,10 +140,11 @@ public:
 
 private:
     friend class TCallbackWindow;
-    enum class ShellAction { Add, Modify, Delete };
+    enum class ShellAction { Add, Modify, Delete, Focus };
     void NotifyShell(ShellAction action);
     void RefreshTray();
     HICON CurrentIconHandle();
+    void LoadIconResource();
 
     TImageList* FAnimateIcons = nullptr;
     int FAnimateRate = 500;
@@ -144,6 +159,13 @@ private:
     bool FRegistered = false;
     std::optional<NOTIFYICONDATAW> FNotifyData;
     bool FTipCleared = false;
+    // The resource of the Icon read from a description, loaded again at the
+    // tray's size whenever the taskbar is created; empty for an icon set by code.
+    std::wstring FIconResource;
+    bool FPopupFromKeyboard = false;
+    // A right release whose WM_CONTEXTMENU is still to come.
+    bool FRightReleased = false;
+    ULONGLONG FKeySelectedAt = 0;
 };
 
 // One entry per existing icon, in creation order: the identifier in decimal and the icon.

@@ -235,8 +235,10 @@ def menu_closed():
     _menu_closed_at = time.monotonic()
 
 
-def open_menu(shift=False):
-    """Right-clicks the tray icon and gives the open menu the keyboard."""
+def open_menu(shift=False, while_pressed=None):
+    """Right-clicks the tray icon and gives the open menu the keyboard; Shift
+    stays held until the menu is open, and `while_pressed` runs between the
+    press and the release."""
     # Wine's own tray window drops a click that comes within a moment of a
     # menu closing, which no person's second click does.
     time.sleep(max(0.0, _menu_closed_at + 1.0 - time.monotonic()))
@@ -246,12 +248,19 @@ def open_menu(shift=False):
     xdotool('mousemove', x, y)
     if shift:
         xdotool('keydown', 'shift')
-    xdotool('click', 3)
-    if shift:
-        xdotool('keyup', 'shift')
-    # Watched from the X side: a Windows process started now would take the
-    # foreground from the menu before it opens.
-    wid = wait_for(menu_x_window, 10, 'the tray menu')
+    try:
+        xdotool('mousedown', 3)
+        try:
+            if while_pressed:
+                while_pressed()
+        finally:
+            xdotool('mouseup', 3)
+        # Watched from the X side: a Windows process started now would take the
+        # foreground from the menu before it opens.
+        wid = wait_for(menu_x_window, 10, 'the tray menu')
+    finally:
+        if shift:
+            xdotool('keyup', 'shift')
     xdotool('windowfocus', '--sync', wid)
     values = dict(line.split('=') for line in xdotool('getwindowgeometry', '--shell', wid).split())
     return tuple(int(values[k]) for k in ('X', 'Y', 'WIDTH', 'HEIGHT'))

@@ -4,8 +4,8 @@ import time
 import unittest
 
 import os
-from harness import (BUILD, client, close_main, LullwickTest, focus_form, menu_closed, open_menu, PROBE, probe,
-                     registry_flag, saver, screenshot, set_pixels_per_inch, set_saver, tray_icon, wait_for, window,
+from harness import (BUILD, client, close_main, LullwickTest, focus_form, menu_closed, menu_x_window, open_menu, PROBE,
+                     probe, registry_flag, saver, screenshot, set_pixels_per_inch, set_saver, tray_icon, wait_for, window,
                      wine, xdotool)
 
 # Keyboard steps from an unselected menu to each item (separators are skipped).
@@ -26,9 +26,14 @@ def tray_shown():
 
 
 class Tray(LullwickTest):
-    def test_menu_opens_on_the_right_button(self):
+    def test_menu_opens_on_the_right_buttons_release(self):
         run = self.resident(True)
-        x, y, w, h = open_menu()
+
+        def no_menu_yet():
+            time.sleep(1)
+            self.assertIsNone(menu_x_window(), 'a menu on the press alone')
+
+        x, y, w, h = open_menu(while_pressed=no_menu_yet)
         # Six items and two separator lines.
         self.assertGreater(h, 6 * 12)
         screenshot('tray-menu.png', (0, 0, x + w + 8, y + h + 8))

@@ -4,6 +4,7 @@
 #include "../ClosedMutex.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -254,6 +255,21 @@ HWND VisibleMenu()
     return menu;
 }
 
+// A tray message as the shell sends it under version 4: the event and the
+// icon's identifier in lParam, the anchor (here the pointer) in wParam.
+void PostTray(HWND callback, UINT event)
+{
+    POINT at{};
+    GetCursorPos(&at);
+    PostMessageW(callback, WM_USER + 200, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, 1));
+}
+
+// The right button's press and release, then the menu request that follows them.
+void PostRightClick(HWND callback)
+{
+    for (UINT m : {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU}) PostTray(callback, m);
+}
+
 // Tray messages as the shell sends them, with the setting changed by this other
 // program in between, then menu openings and dismissals; to Lullwick's tray
 // window unless another program's window class is named.
@@ -262,8 +278,7 @@ int Soak(int messages, int menus, const wchar_t* windowClass)
     HWND callback = windowClass ? FindWindowW(windowClass, nullptr) : FindWindowOfClass(L"TCallbackWindow");
     if (!callback) return 1;
     CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    const UINT tray = WM_USER + 200;
-    auto post = [&](UINT mouse) { PostMessageW(callback, tray, 1, mouse); };
+    auto post = [&](UINT event) { PostTray(callback, event); };
     auto sync = [&] {
         DWORD_PTR r;
         SendMessageTimeoutW(callback, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &r);
@@ -271,13 +286,13 @@ int Soak(int messages, int menus, const wchar_t* windowClass)
     int sent = 0, clicks = 0, doubles = 0;
     while (sent < messages) {
         if (sent % 2000 == 1000) {
-            for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) post(m);
-            sent += 4;
+            for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT, WM_LBUTTONDBLCLK, WM_LBUTTONUP, NIN_SELECT})
+                post(m);
+            sent += 6;
             ++doubles;
         } else if (sent % 50 == 25) {
-            post(WM_LBUTTONDOWN);
-            post(WM_LBUTTONUP);
-            sent += 2;
+            for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT}) post(m);
+            sent += 3;
             ++clicks;
         } else {
             post(WM_MOUSEMOVE);
@@ -295,7 +310,7 @@ int Soak(int messages, int menus, const wchar_t* windowClass)
     sync();
     int opened = 0;
     for (int i = 0; i < menus; ++i) {
-        post(WM_RBUTTONDOWN);
+        PostRightClick(callback);
         HWND menu = nullptr;
         const ULONGLONG end = GetTickCount64() + 5000;
         while (!(menu = VisibleMenu()) && GetTickCount64() < end) Sleep(1);
@@ -328,7 +343,7 @@ void PrintTimes(const std::wstring& name, std::vector<double> times)
         std::to_wstring(times.front()));
 }
 
-// From a right-button tray message to the menu on screen, `count` times.
+// From the right button's tray messages to the menu on screen, `count` times.
 int MenuLatency(int count)
 {
     HWND callback = FindWindowOfClass(L"TCallbackWindow");
@@ -337,7 +352,7 @@ int MenuLatency(int count)
     for (int i = 0; i < count; ++i) {
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
-        PostMessageW(callback, WM_USER + 200, 1, WM_RBUTTONDOWN);
+        PostRightClick(callback);
         HWND menu = nullptr;
         while (!(menu = VisibleMenu()) && Milliseconds(start) < 5000) Sleep(0);
         if (!menu) return 1;
@@ -360,10 +375,11 @@ int ClickLateness(int count)
     const double wait = GetDoubleClickTime() + 50.0;
     std::vector<double> late;
     for (int i = 0; i <= count; ++i) {
-        PostMessageW(callback, WM_USER + 200, 1, WM_LBUTTONDOWN);
+        PostTray(callback, WM_LBUTTONDOWN);
         LARGE_INTEGER start;
         QueryPerformanceCounter(&start);
-        PostMessageW(callback, WM_USER + 200, 1, WM_LBUTTONUP);
+        PostTray(callback, WM_LBUTTONUP);
+        PostTray(callback, NIN_SELECT);
         while (!IsWindowVisible(form) && Milliseconds(start) < 5000) Sleep(0);
         late.push_back(Milliseconds(start) - wait);
         // Its controls exist once it has been shown.
