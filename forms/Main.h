@@ -1,5 +1,6 @@
 #pragma once
 // The main form: tray controller and version window.
+#include "framework/Com.h"
 #include "framework/Form.h"
 
 #include <shellapi.h>
@@ -70,6 +71,8 @@ private:
     bool SavedStateStored = false;
     // Times the tray that refused the icon is still to be asked; 0 while not asking.
     int TrayAttemptsLeft = 0;
+    // COM for the shell's handlers, once the guide has been opened.
+    std::optional<ComApartment> ShellCom;
 };
 
 extern TFormMain* FormMain;
