@@ -14,7 +14,7 @@ void PutBackUnfinishedRun()
     if (!recorded || SavedStateWriterRuns()) return;
     // A screen saver that is on again is the user's later choice, not the
     // killed run's doing; a put-back the system refuses waits for the next start.
-    if (GetScreenSaverActive() || SetScreenSaverActive(*recorded)) RemoveSavedState();
+    if (GetScreenSaverActive() || PutBackScreenSaverActive(*recorded)) RemoveSavedState();
 }
 
 bool StateToPutBack()
@@ -31,7 +31,7 @@ void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored)
     // A start that failed before it recorded the state never reached a menu: nothing to write.
     if (!saved) return;
     // Until the state is back the record stays, so that the next start repairs it.
-    if (SetScreenSaverActive(!leaveOff && *saved) && recordStored) RemoveSavedState();
+    if (PutBackScreenSaverActive(!leaveOff && *saved) && recordStored) RemoveSavedState();
 }
 
 std::wstring HelpFilePath()

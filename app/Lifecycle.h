@@ -21,8 +21,9 @@ bool StateToPutBack();
 bool StoreForThisRun(bool saved);
 
 // Writes `saved` back, or leaves the screen saver off when the user asked for
-// that; a start that never recorded the state (nullopt) writes nothing.  The
-// run's record goes once the state is back.
+// that; a run that never recorded the state (nullopt: a one-job run, or a
+// start that failed before) writes nothing.  A put-back the system refuses is
+// written into the profile; the run's record goes once the state is back.
 void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored);
 
 // A run that failed on the way: its message in an error box titled `title`,

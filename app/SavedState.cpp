@@ -38,7 +38,7 @@ ULONGLONG StartTime(HANDLE process)
 } // namespace
 
 RegistrySetValueFn RegistrySetValue = RegSetValueExW;
-RegistryFlushFn RegistryFlush = RegFlushKey;
+OpenProcessFn ProcessOpen = OpenProcess;
 
 bool StoreSavedState(bool active)
 {
@@ -50,11 +50,8 @@ bool StoreSavedState(bool active)
         const UniqueRegistryKey key(created);
         if (SetValue(key.get(), SavedStateValue, REG_DWORD, DWORD{active}) &&
             SetValue(key.get(), SavedByProcessValue, REG_DWORD, DWORD{GetCurrentProcessId()}) &&
-            SetValue(key.get(), SavedByStartValue, REG_QWORD, StartTime(GetCurrentProcess()))) {
-            // The record is for the case that nothing else runs at the end: it should be on disk now.
-            RegistryFlush(key.get());
+            SetValue(key.get(), SavedByStartValue, REG_QWORD, StartTime(GetCurrentProcess())))
             return true;
-        }
     }
     RemoveSavedState(); // a record without its writer, or a key without a record, must not stay
     return false;
@@ -80,9 +77,11 @@ bool SavedStateWriterRuns()
     const auto id = ReadValue<DWORD>(SavedByProcessValue, RRF_RT_REG_DWORD);
     const auto start = ReadValue<ULONGLONG>(SavedByStartValue, RRF_RT_REG_QWORD);
     if (!id || !start) return false;
-    const UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, *id));
-    // A process this one may not look into (one with more rights) may be the writer: it is not taken for gone.
-    if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
+    const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, *id));
+    // A process this one may not open (the System process, a service, another user's) was as a rule given
+    // the id after the writer ended.  Only an elevated copy of this user in another session is taken for
+    // gone wrongly, and that copy puts its own state back at its exit.
+    if (!process) return false;
     return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && StartTime(process.get()) == *start;
 }
 

@@ -14,8 +14,10 @@ inline constexpr wchar_t SavedStateValue[] = L"SavedScreenSaverActive";
 inline constexpr wchar_t SavedByProcessValue[] = L"SavedByProcessId";
 inline constexpr wchar_t SavedByStartValue[] = L"SavedByProcessStart";
 
-// Writes the record with this process as its writer and flushes its key to
-// disk; false when the profile refused the write, which then leaves nothing.
+// Writes the record with this process as its writer; false when the profile
+// refused the write, which then leaves nothing.  No flush of its own: it is
+// written before the screen saver goes off, into the hive that holds the
+// screen saver's setting, and the system writes a hive's changes out together.
 bool StoreSavedState(bool active);
 // The record, if there is a valid one; a record of the wrong type or value is
 // removed and counts as none.
@@ -28,10 +30,12 @@ void RemoveSavedState();
 // The program's key goes once nothing of the program's is left in it.
 void RemoveEmptyProgramKey();
 
-// The registry calls that write the record; tests replace them to make the
-// profile refuse a write and to watch what is flushed.
+// The registry call that writes the record; tests replace it to make the
+// profile refuse a write.
 using RegistrySetValueFn = LSTATUS(WINAPI*)(
     HKEY key, const wchar_t* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 extern RegistrySetValueFn RegistrySetValue;
-using RegistryFlushFn = LSTATUS(WINAPI*)(HKEY key);
-extern RegistryFlushFn RegistryFlush;
+// Opens the writer's process to ask whether it runs; tests replace it to make
+// the system refuse, as it does for processes with more rights.
+using OpenProcessFn = HANDLE(WINAPI*)(DWORD access, BOOL inherit, DWORD id);
+extern OpenProcessFn ProcessOpen;

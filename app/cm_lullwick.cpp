@@ -18,6 +18,7 @@ BOOL PlatformSystemParameters(UINT action, UINT param, void* data, UINT winIni)
 
 SendSystemCommandFn SendSystemCommand = SendPlatformSystemCommand;
 SystemParametersFn SystemParameters = PlatformSystemParameters;
+ProfileSetValueFn ProfileSetValue = RegSetKeyValueW;
 
 bool GetScreenSaverActive()
 {
@@ -33,6 +34,15 @@ bool SetScreenSaverActive(bool active)
     // What the system holds is the answer.  The query also delivers a change
     // that some systems queue for the display server without sending it.
     return GetScreenSaverActive() == active;
+}
+
+bool PutBackScreenSaverActive(bool active)
+{
+    if (SetScreenSaverActive(active)) return true;
+    // Where the system keeps the setting between sessions; the running session keeps its own.
+    const wchar_t flag[] = {active ? L'1' : L'0', L'\0'};
+    ProfileSetValue(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", REG_SZ, flag, sizeof flag);
+    return false;
 }
 
 int GetScreenSaverTimeout()

@@ -7,6 +7,10 @@ bool GetScreenSaverActive();
 // True when the system holds `active` afterwards: it can refuse a change (a
 // policy, missing rights, a locked or sleeping machine).
 bool SetScreenSaverActive(bool active);
+// Puts the user's state back.  When the system refuses (a locked session, a
+// display in power saving), the state is written into the profile itself, so
+// that the next sign-in starts with it.  True when the running session took it.
+bool PutBackScreenSaverActive(bool active);
 // Whole minutes (the system holds seconds; the remainder is dropped).
 int GetScreenSaverTimeout();
 void SetScreenSaverTimeout(int minutes);
@@ -25,3 +29,7 @@ extern SystemParametersFn SystemParameters;
 // applies the policy's state whatever is written.
 bool ScreenSaverSetByPolicy();
 inline constexpr wchar_t ScreenSaverPolicyKey[] = L"Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+// Writes a value of the user profile; tests replace it to watch the write.
+using ProfileSetValueFn = LSTATUS(WINAPI*)(
+    HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size);
+extern ProfileSetValueFn ProfileSetValue;

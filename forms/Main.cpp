@@ -68,19 +68,20 @@ void TFormMain::DeclareBindings(TBindings& b)
 void TFormMain::FormCreate(TComponent*)
 {
     const std::vector<std::wstring> parameters = SplitParameters(ProcessCommandLine());
-    if (parameters.empty()) {
-        PutBackUnfinishedRun();
-        KeepDisplayOn = LoadKeepDisplayOn();
-        ppDisplay->SetChecked(KeepDisplayOn);
-        ShowTrayIcon();
-    } else {
-        // One job, then the end: the tray is left alone.
+    if (!parameters.empty()) {
+        // One job, then the end: no icon, no record, nothing switched off, so nothing to put back at exit.
         Application->SetExitCode(RunCommandLine(parameters));
+        HideMainWindow();
+        return;
     }
+    PutBackUnfinishedRun();
+    KeepDisplayOn = LoadKeepDisplayOn();
+    ppDisplay->SetChecked(KeepDisplayOn);
+    ShowTrayIcon();
     SavedScreenSaverActive = StateToPutBack();
     SavedStateStored = StoreForThisRun(*SavedScreenSaverActive);
     SetScreenSaverActive(false);
-    if (parameters.empty()) SetHolding(true);
+    SetHolding(true);
     UpdateStatusCaption();
     UpdateTimeoutCaption();
     HideMainWindow();
@@ -124,7 +125,7 @@ void TFormMain::WndProc(TMessage& message)
 
 void TFormMain::FormDestroy(TComponent*)
 {
-    // A description that failed to load may not have made the exit item.
+    // A one-job run has nothing to put back; a description that failed to load may not have made the exit item.
     RestoreAtExit(SavedScreenSaverActive, ppExit && ppExit->Tag() != 0, SavedStateStored);
 }
 
@@ -187,20 +188,21 @@ void TFormMain::ppTimeoutClick(TComponent*)
 
 void TFormMain::ppHelpClick(TComponent*)
 {
-    // Current systems have no viewer for the old help format, so the guide that
-    // ships beside the program is a web page; a help file put there still wins.
+    // Current systems have no viewer for the old help format: the guide beside
+    // the program comes first, a help file only where there is no guide.
     const std::wstring& helpFile = Application->HelpFile();
-    if (FileExists(helpFile)) {
-        Application->HelpCommand(HELP_FINDER, 0);
-        return;
-    }
     const std::wstring guide = FileBeside(helpFile, GuideFileName);
     const wchar_t* problem = L"ヘルプが見つかりません。\r";
     if (FileExists(guide)) {
+        // Taken at the first opening, not at start, and kept until the form goes.
+        if (!ShellCom) ShellCom.emplace();
         const auto result =
             reinterpret_cast<INT_PTR>(ShellOpen(Handle(), L"open", guide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         if (result > 32) return;
         problem = L"ヘルプを開けません。\r";
+    } else if (FileExists(helpFile)) {
+        Application->HelpCommand(HELP_FINDER, 0);
+        return;
     }
     ShowMessageBox(problem + guide, text::ToWide(Application->Title()), MB_OK | MB_ICONERROR);
 }

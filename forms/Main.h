@@ -1,6 +1,7 @@
 #pragma once
 // The main form: tray controller and version window.
 #include "app/KeepDisplayOn.h"
+#include "framework/Com.h"
 #include "framework/Form.h"
 
 #include <shellapi.h>
@@ -81,6 +82,8 @@ private:
     // The user's choice to keep the display on and the system awake while holding.
     bool KeepDisplayOn = false;
     TDisplayRequest DisplayRequest;
+    // COM for the shell's handlers, once the guide has been opened.
+    std::optional<ComApartment> ShellCom;
 };
 
 extern TFormMain* FormMain;

@@ -8,7 +8,9 @@
 #include "forms/Main.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
+#include "framework/Com.h"
 #include "framework/Exception.h"
+#include "framework/Handles.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/Text.h"
@@ -17,6 +19,7 @@
 #include "Version.h"
 
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include <tuple>
 #include <utility>
@@ -485,10 +488,29 @@ private:
     std::vector<std::wstring> FFiles;
 };
 
-TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
+DWORD WINAPI ApartmentAfterTakingCom(void*)
+{
+    {
+        const ComApartment com;
+    }
+    APTTYPE type{};
+    APTTYPEQUALIFIER qualifier{};
+    return static_cast<DWORD>(CoGetApartmentType(&type, &qualifier));
+}
+
+TEST_F(MainFormTest, HelpOpensTheGuideOrElseTheHelpFileOrNamesTheMissingGuide)
 {
     static std::vector<std::wstring> calls;
     static INT_PTR shellResult = 42;
+    // The flags COM was taken with on this thread before the shell was called, and how often.
+    static DWORD comFlags = 0;
+    static int comTakings = 0;
+    static ComInitializeFn originalCom = ComInitialize;
+    ComInitialize = [](void* reserved, DWORD flags) {
+        comFlags = flags;
+        ++comTakings;
+        return originalCom(reserved, flags);
+    };
     const HelpViewerFn originalViewer = HelpViewer;
     const ShellOpenFn originalShell = ShellOpen;
     HelpViewer = [](HWND, const wchar_t* file, UINT command, ULONG_PTR) -> BOOL {
@@ -497,10 +519,12 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
     };
     ShellOpen = [](HWND, const wchar_t* operation, const wchar_t* file, const wchar_t*, const wchar_t*,
                     INT show) -> HINSTANCE {
-        calls.push_back(std::wstring(operation) + L" " + file + L" " + std::to_wstring(show));
+        calls.push_back(std::wstring(operation) + L" " + file + L" " + std::to_wstring(show) + L" com " +
+            std::to_wstring(comFlags));
         return reinterpret_cast<HINSTANCE>(shellResult);
     };
     Create();
+    EXPECT_EQ(comTakings, 0); // not at start-up
     const std::wstring missing = L"ヘルプが見つかりません。\r";
     const std::wstring refused = L"ヘルプを開けません。\r";
     const struct {
@@ -509,9 +533,10 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
         const wchar_t* call; // with the folder in front of the file
         const std::wstring* box;
     } cases[] = {
-        {{L"Lullwick.hlp", L"guide.html"}, 42, L"help %Lullwick.hlp 11", nullptr},
-        {{L"guide.html"}, 42, L"open %guide.html 1", nullptr},
-        {{L"guide.html"}, SE_ERR_NOASSOC, L"open %guide.html 1", &refused},
+        {{L"Lullwick.hlp", L"guide.html"}, 42, L"open %guide.html 1 com 6", nullptr},
+        {{L"guide.html"}, 42, L"open %guide.html 1 com 6", nullptr},
+        {{L"guide.html"}, SE_ERR_NOASSOC, L"open %guide.html 1 com 6", &refused},
+        {{L"Lullwick.hlp"}, 42, L"help %Lullwick.hlp 11", nullptr},
         {{L"Lullwick.html", L"guide.txt"}, 42, nullptr, &missing},
     };
     for (const auto& c : cases) {
@@ -537,6 +562,14 @@ TEST_F(MainFormTest, HelpOpensTheHelpFileOrTheGuideOrNamesTheMissingGuide)
     }
     HelpViewer = originalViewer;
     ShellOpen = originalShell;
+    ComInitialize = originalCom;
+    EXPECT_EQ(comTakings, 1);
+    // It is given back when it goes, which a thread that had no COM before shows.
+    const UniqueKernelHandle thread(CreateThread(nullptr, 0, ApartmentAfterTakingCom, nullptr, 0, nullptr));
+    DWORD after = 0;
+    WaitForSingleObject(thread.get(), 10000);
+    GetExitCodeThread(thread.get(), &after);
+    EXPECT_EQ(static_cast<HRESULT>(after), CO_E_NOTINITIALIZED);
 }
 
 TEST(FailedRun, IsReportedInAnErrorBoxAndEndsWithOne)
@@ -630,7 +663,7 @@ TEST(FormDescriptions, EveryOneLoads)
     TakeQuitMessage();
 }
 
-TEST_F(MainFormTest, CommandLineOptionRunsBeforeTheTailAndEnds)
+TEST_F(MainFormTest, CommandLineOptionIsTheWholeRun)
 {
     ProcessCommandLine = []() -> LPWSTR {
         static wchar_t line[] = L"Lullwick.exe /a";
@@ -640,7 +673,7 @@ TEST_F(MainFormTest, CommandLineOptionRunsBeforeTheTailAndEnds)
     Create();
     EXPECT_TRUE(TakeQuitMessage());
     EXPECT_FALSE(FormMain->TrayIcon->Visible()); // a one-job run puts no icon into the tray
-    EXPECT_FALSE(GetScreenSaverActive()); // the tail switched it off again for the moment
+    EXPECT_TRUE(GetScreenSaverActive()); // not switched off again for the moment
     Destroy();
     EXPECT_TRUE(GetScreenSaverActive());
 }
