@@ -5,8 +5,10 @@
 #include "app/cm_lullwick.h"
 #include "components/trayicon/TrayIcon.h"
 #include "forms/MainDescription.h"
+#include "forms/HoldFor.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
+#include "framework/Library.h"
 #include "framework/Menus.h"
 #include "framework/MessageBox.h"
 #include "framework/StdCtrls.h"
@@ -21,6 +23,48 @@ const char* const TFormMain::Description = MainDescription.data();
 namespace {
 
 constexpr UINT_PTR TrayRetryTimer = 1;
+constexpr UINT_PTR HoldTimer = 2;
+constexpr ULONGLONG TicksPerMinute = 60ull * 10'000'000;
+
+ULONGLONG SystemClock()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime;
+}
+
+void PlatformSessionNotification(HWND window, bool on)
+{
+    // Looked up when first needed: most runs never wait for an unlock.
+    static const UniqueModule library(LoadLibraryW(L"wtsapi32.dll"));
+    using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
+    using UnregisterFn = BOOL(WINAPI*)(HWND);
+    static const auto start = LibraryEntry<RegisterFn>(library.get(), "WTSRegisterSessionNotification");
+    static const auto stop = LibraryEntry<UnregisterFn>(library.get(), "WTSUnRegisterSessionNotification");
+    if (on && start) start(window, 0 /* this session */);
+    else if (!on && stop) stop(window);
+}
+
+SYSTEMTIME LocalTime(ULONGLONG utc)
+{
+    const FILETIME moment{static_cast<DWORD>(utc), static_cast<DWORD>(utc >> 32)};
+    SYSTEMTIME system{}, local{};
+    FileTimeToSystemTime(&moment, &system);
+    // The rules of that day, not today's bias: an end past a change of summer time shows its own hour.
+    SystemTimeToTzSpecificLocalTime(nullptr, &system, &local);
+    return local;
+}
+
+// "（18:30まで）", with the date when the end is on another day than `now`.
+std::string UntilText(ULONGLONG end, ULONGLONG now)
+{
+    const SYSTEMTIME e = LocalTime(end);
+    const SYSTEMTIME n = LocalTime(now);
+    std::string until = "（";
+    if (e.wDay != n.wDay || e.wMonth != n.wMonth || e.wYear != n.wYear)
+        until += text::IntToStr(e.wMonth) + "/" + text::IntToStr(e.wDay) + " ";
+    return until + text::IntToStr(e.wHour) + (e.wMinute < 10 ? ":0" : ":") + text::IntToStr(e.wMinute) + "まで）";
+}
 
 bool FileExists(const std::wstring& path)
 {
@@ -29,6 +73,9 @@ bool FileExists(const std::wstring& path)
 }
 
 } // namespace
+
+ClockFn HoldClock = SystemClock;
+SessionNotificationFn SessionNotification = PlatformSessionNotification;
 
 void TFormMain::DeclareBindings(TBindings& b)
 {
@@ -50,6 +97,14 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Field("ppTimeout", ppTimeout);
     b.Field("ppExecute", ppExecute);
     b.Field("ppDisplay", ppDisplay);
+    b.Field("ppHoldFor", ppHoldFor);
+    b.Field("ppHold30", ppHold30);
+    b.Field("ppHold60", ppHold60);
+    b.Field("ppHold120", ppHold120);
+    b.Field("ppHold240", ppHold240);
+    b.Field("ppHoldCustom", ppHoldCustom);
+    b.Field("ppHoldSplit", ppHoldSplit);
+    b.Field("ppHoldCancel", ppHoldCancel);
     b.Method("FormCreate", this, &TFormMain::FormCreate);
     b.Method("FormClose", this, &TFormMain::FormClose);
     b.Method("FormDestroy", this, &TFormMain::FormDestroy);
@@ -63,6 +118,9 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Method("ppTimeoutClick", this, &TFormMain::ppTimeoutClick);
     b.Method("ppHelpClick", this, &TFormMain::ppHelpClick);
     b.Method("ppDisplayClick", this, &TFormMain::ppDisplayClick);
+    b.Method("ppHoldClick", this, &TFormMain::ppHoldClick);
+    b.Method("ppHoldCustomClick", this, &TFormMain::ppHoldCustomClick);
+    b.Method("ppHoldCancelClick", this, &TFormMain::ppHoldCancelClick);
 }
 
 void TFormMain::FormCreate(TComponent*)
@@ -119,12 +177,30 @@ void TFormMain::RetryTrayIcon()
 
 void TFormMain::WndProc(TMessage& message)
 {
-    if (message.Msg == WM_TIMER && message.WParam == TrayRetryTimer) RetryTrayIcon();
-    else TForm::WndProc(message);
+    switch (message.Msg) {
+    case WM_TIMER:
+        if (message.WParam == TrayRetryTimer) return RetryTrayIcon();
+        if (message.WParam == HoldTimer) return CheckHoldEnd();
+        break;
+    // The timer does not count while the system sleeps, and the clock may have moved: the end is read afresh.
+    case WM_POWERBROADCAST:
+        if (message.WParam == PBT_APMRESUMEAUTOMATIC) CheckHoldEnd();
+        break;
+    case WM_TIMECHANGE:
+        CheckHoldEnd();
+        break;
+    case WM_WTSSESSION_CHANGE:
+        if (message.WParam == WTS_SESSION_UNLOCK) RetryPutBack();
+        break;
+    default:
+        break;
+    }
+    TForm::WndProc(message);
 }
 
 void TFormMain::FormDestroy(TComponent*)
 {
+    SetPutBackPending(false);
     // A one-job run has nothing to put back; a description that failed to load may not have made the exit item.
     RestoreAtExit(SavedScreenSaverActive, ppExit && ppExit->Tag() != 0, SavedStateStored);
 }
@@ -151,10 +227,13 @@ void TFormMain::ppVersionClick(TComponent*) { Show(); }
 
 void TFormMain::PopupMenuPopup(TComponent*)
 {
-    UpdateStatusCaption();
-    UpdateTimeoutCaption();
+    RetryPutBack();
     // A screen saver switched on elsewhere is no longer held off; a policy's state was never ours to hold.
     if (GetScreenSaverActive() && !ScreenSaverSetByPolicy()) SetHolding(false);
+    UpdateStatusCaption();
+    UpdateTimeoutCaption();
+    for (TMenuItem* item : ppHoldFor->Items()) item->SetChecked(FHoldEnd && item == FHoldItem);
+    ppHoldCancel->SetEnabled(FHoldEnd.has_value());
     // Shift+F10 is how the keyboard opens a menu, no wish to leave the screen saver off.
     const bool shift = !TrayIcon->PopupFromKeyboard() && (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     ppExit->SetCaption(text::FromUtf8(shift ? "無効状態で終了" : "終了"));
@@ -227,13 +306,78 @@ void TFormMain::SetHolding(bool holding)
 {
     Holding = holding;
     DisplayRequest.Hold(KeepDisplayOn && Holding);
+    // Whatever holds anew or lets go is newer than a timed hold and its put-back.
+    FHoldEnd.reset();
+    KillTimer(Handle(), HoldTimer);
+    SetPutBackPending(false);
+}
+
+void TFormMain::ppHoldClick(TComponent* Sender)
+{
+    auto* item = static_cast<TMenuItem*>(Sender);
+    HoldFor(item->Tag(), item);
+}
+
+void TFormMain::ppHoldCustomClick(TComponent*)
+{
+    // Made when first asked for, as most runs never open it; it goes with this form.
+    if (!FHoldDialog) {
+        FHoldDialog = new TFormHoldFor(this);
+        FHoldDialog->Load(TFormHoldFor::Description);
+        FHoldDialog->OnChosen = [this](int minutes) { HoldFor(minutes, ppHoldCustom); };
+    }
+    FHoldDialog->Show();
+}
+
+void TFormMain::ppHoldCancelClick(TComponent*) { SetHolding(true); }
+
+void TFormMain::HoldFor(int minutes, TMenuItem* item)
+{
+    if (GetScreenSaverActive()) SetScreenSaverActive(false);
+    SetHolding(true);
+    FHoldEnd = HoldClock() + static_cast<ULONGLONG>(minutes) * TicksPerMinute;
+    FHoldItem = item;
+    CheckHoldEnd();
+    UpdateStatusCaption();
+}
+
+void TFormMain::CheckHoldEnd()
+{
+    if (!FHoldEnd) return;
+    const ULONGLONG now = HoldClock();
+    if (now < *FHoldEnd) {
+        // Rounded up, so that the timer never comes before the end.
+        const ULONGLONG left = (*FHoldEnd - now + 9'999) / 10'000;
+        SetTimer(Handle(), HoldTimer, static_cast<UINT>(std::min<ULONGLONG>(left, USER_TIMER_MAXIMUM)), nullptr);
+        return;
+    }
+    // The end puts back what an exit would, and stays in the tray.
+    SetHolding(false);
+    SetPutBackPending(true);
+    RetryPutBack();
+}
+
+void TFormMain::RetryPutBack()
+{
+    if (!FPutBackPending || !PutBackScreenSaverActive(*SavedScreenSaverActive)) return;
+    SetPutBackPending(false);
+    TrayIcon->ShowBalloon("Lullwick",
+        text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info);
+}
+
+void TFormMain::SetPutBackPending(bool pending)
+{
+    if (pending == FPutBackPending) return;
+    FPutBackPending = pending;
+    SessionNotification(Handle(), pending);
 }
 
 // The head, the screen saver's state in a word, what decides it, and "＞", in code page 932.
 std::string TFormMain::StateText(const char* head) const
 {
     const char* setBy = ScreenSaverSetByPolicy() ? "（管理者による設定）" : "";
-    return text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + setBy + "＞");
+    const std::string until = FHoldEnd ? UntilText(*FHoldEnd, HoldClock()) : "";
+    return text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + setBy + until + "＞");
 }
 
 void TFormMain::UpdateStatusCaption()

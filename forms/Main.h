@@ -9,6 +9,7 @@
 #include <optional>
 
 class TButton;
+class TFormHoldFor;
 class TImage;
 class TLabel;
 class TMenuItem;
@@ -41,6 +42,14 @@ public:
     TMenuItem* ppTimeout = nullptr;
     TMenuItem* ppExecute = nullptr;
     TMenuItem* ppDisplay = nullptr;
+    TMenuItem* ppHoldFor = nullptr;
+    TMenuItem* ppHold30 = nullptr;
+    TMenuItem* ppHold60 = nullptr;
+    TMenuItem* ppHold120 = nullptr;
+    TMenuItem* ppHold240 = nullptr;
+    TMenuItem* ppHoldCustom = nullptr;
+    TMenuItem* ppHoldSplit = nullptr;
+    TMenuItem* ppHoldCancel = nullptr;
 
     void FormCreate(TComponent* Sender);
     void FormClose(TComponent* Sender, TCloseAction& Action);
@@ -55,6 +64,15 @@ public:
     void ppTimeoutClick(TComponent* Sender);
     void ppHelpClick(TComponent* Sender);
     void ppDisplayClick(TComponent* Sender);
+    // A duration item: its Tag holds the minutes.
+    void ppHoldClick(TComponent* Sender);
+    void ppHoldCustomClick(TComponent* Sender);
+    void ppHoldCancelClick(TComponent* Sender);
+
+    // Holds the screen saver off for `minutes` from now; `item` carries the check mark meanwhile.
+    void HoldFor(int minutes, TMenuItem* item);
+    // The end of the timed hold that runs, on HoldClock.
+    std::optional<ULONGLONG> HoldEnd() const { return FHoldEnd; }
 
 protected:
     void DeclareBindings(TBindings& b) override;
@@ -69,6 +87,9 @@ private:
     void UpdateTimeoutCaption();
     std::string StateText(const char* head) const;
     void SetHolding(bool holding);
+    void CheckHoldEnd();
+    void RetryPutBack();
+    void SetPutBackPending(bool pending);
 
     // The state found at start; empty when start-up never switched the screen saver off.
     std::optional<bool> SavedScreenSaverActive;
@@ -84,6 +105,12 @@ private:
     TDisplayRequest DisplayRequest;
     // COM for the shell's handlers, once the guide has been opened.
     std::optional<ComApartment> ShellCom;
+    // A timed hold: its end, and the menu item that chose it.
+    std::optional<ULONGLONG> FHoldEnd;
+    TMenuItem* FHoldItem = nullptr;
+    // A timed hold ended while the system refused the put-back: tried again at unlock and at the next menu.
+    bool FPutBackPending = false;
+    TFormHoldFor* FHoldDialog = nullptr;
 };
 
 extern TFormMain* FormMain;
@@ -96,6 +123,15 @@ struct TTrayRetry {
     int attempts;
 };
 extern TTrayRetry TrayRetry;
+
+// The time now as a FILETIME, in 100-ns units since 1601 (UTC); tests replace it.
+using ClockFn = ULONGLONG (*)();
+extern ClockFn HoldClock;
+
+// Asks the system for the session's lock and unlock messages to `window`, or
+// stops them; tests replace it.
+using SessionNotificationFn = void (*)(HWND window, bool on);
+extern SessionNotificationFn SessionNotification;
 
 // The wait before the screen saver starts; tests replace it.
 using SleepFn = void(WINAPI*)(DWORD milliseconds);

@@ -145,6 +145,40 @@ inline constexpr char MainDescriptionTail[] = R"('
       Caption = '画面を消さない（スリープ防止）'
       OnClick = ppDisplayClick
     end
+    object ppHoldFor: TMenuItem
+      Caption = '一定時間だけ無効にする'
+      object ppHold30: TMenuItem
+        Caption = '30分'
+        Tag = 30
+        OnClick = ppHoldClick
+      end
+      object ppHold60: TMenuItem
+        Caption = '1時間'
+        Tag = 60
+        OnClick = ppHoldClick
+      end
+      object ppHold120: TMenuItem
+        Caption = '2時間'
+        Tag = 120
+        OnClick = ppHoldClick
+      end
+      object ppHold240: TMenuItem
+        Caption = '4時間'
+        Tag = 240
+        OnClick = ppHoldClick
+      end
+      object ppHoldCustom: TMenuItem
+        Caption = '時間を指定 ...'
+        OnClick = ppHoldCustomClick
+      end
+      object ppHoldSplit: TMenuItem
+        Caption = '-'
+      end
+      object ppHoldCancel: TMenuItem
+        Caption = '終了時刻を取り消す（無効のまま）'
+        OnClick = ppHoldCancelClick
+      end
+    end
     object ppSplit1: TMenuItem
       Caption = '-'
     end

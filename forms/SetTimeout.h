@@ -1,34 +1,30 @@
 #pragma once
 // The wait-time dialog: reads and changes the screen-saver wait time in minutes.
-#include "framework/Form.h"
+#include "forms/NumberDialog.h"
 
-class TButton;
 class TEditUpDown;
 class TLabel;
 class TPanel;
 
-class TFormSetTimeout : public TForm {
+class TFormSetTimeout : public TNumberDialog {
 public:
     static constexpr const char* ClassName = "TFormSetTimeout";
     static const char* const Description;
 
-    explicit TFormSetTimeout(TComponent* owner) : TForm(owner) { }
+    explicit TFormSetTimeout(TComponent* owner) : TNumberDialog(owner) { }
 
     TPanel* PanelTimeout = nullptr;
     TLabel* LabelMsg = nullptr;
     TLabel* LabelTimeout = nullptr;
     TEditUpDown* EditUpDownTimeout = nullptr;
     TLabel* LabelMinute = nullptr;
-    TButton* ButtonCancel = nullptr;
-    TButton* ButtonOK = nullptr;
 
     void FormShow(TComponent* Sender);
-    void ButtonOKClick(TComponent* Sender);
-    void ButtonCancelClick(TComponent* Sender);
-    void FormKeyPress(TComponent* Sender, wchar_t& Key);
+    TEditUpDown* NumberEdit() const override { return EditUpDownTimeout; }
 
 protected:
     void DeclareBindings(TBindings& b) override;
+    void NumberChosen(int minutes) override;
 
 private:
     // The value shown at opening: confirming it unchanged writes nothing.

@@ -120,9 +120,11 @@ TEST_F(MainFormTest, CaptionsComeFromFreshQueries)
     EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効＞");
     EXPECT_EQ(Caption(FormMain->ppTimeout), L"＜現在の待ち時間\t：　0分＞ ...");
     EXPECT_EQ(Caption(FormMain->ppExecute), L"スクリーンセーバー起動");
-    ASSERT_EQ(FormMain->PopupMenu->Items().size(), 9u);
+    ASSERT_EQ(FormMain->PopupMenu->Items().size(), 10u);
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[3]), L"画面を消さない（スリープ防止）");
-    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[4]), L"-");
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[4]), L"一定時間だけ無効にする");
+    EXPECT_EQ(FormMain->ppHoldFor->Items().size(), 7u);
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[5]), L"-");
 }
 
 // The power calls, recorded: how the display is held, by request or by the thread's state.

@@ -1,0 +1,10 @@
+#pragma once
+// Entries of system libraries looked up at run time: for calls that not every
+// system has, or that most runs never make and so should not load at start.
+#include <windows.h>
+
+template <class Fn>
+Fn LibraryEntry(HMODULE library, const char* name)
+{
+    return library ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
