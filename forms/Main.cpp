@@ -227,7 +227,7 @@ void TFormMain::ppVersionClick(TComponent*) { Show(); }
 
 void TFormMain::PopupMenuPopup(TComponent*)
 {
-    RetryPutBack();
+    RetryPutBack(); // one refused while the session was locked
     // A screen saver switched on elsewhere is no longer held off; a policy's state was never ours to hold.
     if (GetScreenSaverActive() && !ScreenSaverSetByPolicy()) SetHolding(false);
     UpdateStatusCaption();

@@ -270,6 +270,115 @@ TEST_F(MainFormTest, ScreenSaverSetByPolicyIsSaidAndTheDisplayStillHeld)
     EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効＞");
 }
 
+// The hold's clock: real time moved by `shift`, from a start at a local time of the test's choosing.
+ULONGLONG clockStart, clockShift;
+ULONGLONG TestClock() { return clockStart + clockShift + GetTickCount64() * 10'000; }
+void StartClockAt(WORD hour, WORD minute)
+{
+    const SYSTEMTIME local{2026, 12, 4, 10, hour, minute, 0, 0};
+    SYSTEMTIME utc{};
+    FILETIME moment{};
+    TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc);
+    SystemTimeToFileTime(&utc, &moment);
+    clockStart = (ULONGLONG{moment.dwHighDateTime} << 32 | moment.dwLowDateTime) - GetTickCount64() * 10'000;
+    clockShift = 0;
+}
+
+TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
+{
+    constexpr ULONGLONG Minute = 60ull * 10'000'000;
+    static int balloons, watching;
+    const ShellNotifyIconFn shell = ShellNotifyIcon;
+    static ShellNotifyIconFn forward;
+    forward = shell;
+    ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) {
+        return balloons += (d->uFlags & NIF_INFO) != 0, forward(m, d);
+    };
+    SessionNotification = [](HWND, bool on) { watching += on ? 1 : -1; };
+    const ClockFn clock = std::exchange(HoldClock, TestClock);
+    const SessionNotificationFn session = SessionNotification;
+    ChooseNothing();
+    const auto send = [](UINT msg, WPARAM w) { SendMessageW(FormMain->Handle(), msg, w, 0); };
+    const auto ends = [&](ULONGLONG by) { clockShift += by, send(WM_TIMER, 2); };
+    // An end while the session is locked: the profile gets the state, the session waits for the unlock.
+    const auto refusedEnd = [&] {
+        {
+            const ScreenSaverChangesRefused refused;
+            ends(60 * Minute);
+            OpenMenu();
+        }
+        EXPECT_EQ(watching, 1);
+        EXPECT_FALSE(GetScreenSaverActive());
+        EXPECT_EQ(balloons, 0);
+        wchar_t profile[4] = {};
+        DWORD size = sizeof profile;
+        RegGetValueW(
+            HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, profile, &size);
+        EXPECT_STREQ(profile, L"1");
+    };
+    const struct {
+        const char* name;
+        bool startOn;
+        WORD at;
+        std::function<void()> act;
+        bool after; // the screen saver's state afterwards
+        int balloons;
+        const wchar_t* until = L""; // in the status caption afterwards
+    } rows[] = {
+        {"end", true, 17, [&] { ends(60 * Minute); }, true, 1},
+        {"end found off", false, 17, [&] { ends(60 * Minute); }, false, 1},
+        {"timer comes before", true, 17, [&] { ends(59 * Minute); }, false, 0, L"（18:00まで）"},
+        {"replaced", true, 17, [] { SetScreenSaverActive(true), FormMain->ppHold240->Click(); }, false, 0,
+            L"（21:00まで）"},
+        {"cancelled", true, 17, [&] { FormMain->ppHoldCancel->Click(), ends(120 * Minute); }, false, 0},
+        {"status on", true, 17, [&] { FormMain->ppStatusClick(nullptr), ends(120 * Minute); }, true, 0},
+        {"on elsewhere", true, 17, [&] { SetScreenSaverActive(true), OpenMenu(), ends(120 * Minute); }, true, 0},
+        {"exit", true, 17, [&] { Destroy(); }, true, 0},
+        {"passed in sleep", true, 17,
+            [&] { clockShift += 61 * Minute, send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC); }, true, 1},
+        {"clock moved", true, 17,
+            [&] {
+                clockShift += 60 * Minute - 300'000, send(WM_TIMECHANGE, 0);
+                PumpUntil([] { return balloons > 0; }, 3000);
+            },
+            true, 1},
+        {"another day", true, 23, [] {}, false, 0, L"（12/11 0:00まで）"},
+        {"refused, then unlocked", true, 17, [&] { refusedEnd(), send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK); },
+            true, 1},
+        {"refused, then the menu", true, 17, [&] { refusedEnd(), OpenMenu(); }, true, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const PowerRecorder power(PowerRecorder::Mode::Requests);
+        StoreKeepDisplayOn(true);
+        SetScreenSaverActive(row.startOn);
+        StartClockAt(row.at, 0);
+        balloons = watching = 0;
+        Create();
+        FormMain->ppHold60->Click();
+        EXPECT_FALSE(GetScreenSaverActive());
+        OpenMenu();
+        EXPECT_TRUE(FormMain->ppHold60->Checked() && !FormMain->ppHold30->Checked());
+        EXPECT_TRUE(FormMain->ppHoldCancel->Enabled());
+        row.act();
+        EXPECT_EQ(GetScreenSaverActive(), row.after);
+        EXPECT_EQ(balloons, row.balloons);
+        EXPECT_EQ(watching, 0);
+        if (!FormMain) continue;
+        OpenMenu();
+        EXPECT_EQ(Caption(FormMain->ppStatus),
+            std::wstring(L"＜現在の状態\t：　") + (row.after ? L"有効" : L"無効") + row.until + L"＞");
+        EXPECT_EQ(FormMain->ppHoldCancel->Enabled(), *row.until != 0);
+        // Holding ends with the timed hold, whatever the state put back.
+        EXPECT_EQ(PowerRecorder::Now(), row.balloons || row.after ? Held::No : Held::ByRequest);
+        Destroy();
+    }
+    StoreKeepDisplayOn(false);
+    ShellNotifyIcon = shell;
+    SessionNotification = session;
+    HoldClock = clock;
+}
+
 TEST_F(MainFormTest, ShiftAtOpeningDecidesTheExitItem)
 {
     Create();
