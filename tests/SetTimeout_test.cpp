@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/cm_lullwick.h"
 #include "components/editupdown/EditUpDown.h"
+#include "forms/HoldFor.h"
 #include "forms/Main.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
@@ -29,7 +30,7 @@ protected:
         Application->CreateForm(FormMain);
         Application->CreateForm(FormSetTimeout);
         FDialog = FormSetTimeout;
-        FEdit = FDialog->EditUpDownTimeout;
+        FEdit = FormSetTimeout->EditUpDownTimeout;
     }
     ~SetTimeoutTest() override
     {
@@ -42,7 +43,13 @@ protected:
     }
     void Open()
     {
-        FormMain->ppTimeoutClick(nullptr);
+        if (FHold) {
+            FormMain->ppHoldCustomClick(nullptr);
+            FDialog = dynamic_cast<TNumberDialog*>(FormMain->FindComponent("FormHoldFor"));
+            FEdit = FDialog->NumberEdit();
+        } else {
+            FormMain->ppTimeoutClick(nullptr);
+        }
         // Without a window manager the focus follows the pointer, which an
         // earlier test may have left anywhere: put it where the user's would be.
         RECT r;
@@ -83,9 +90,32 @@ protected:
     static inline int beeps = 0;
     ScreenSaverSettingsGuard FSettings;
     MessageBoxRecorder FBoxes;
-    TFormSetTimeout* FDialog;
+    TNumberDialog* FDialog;
     TEditUpDown* FEdit;
+    bool FHold = false;
 };
+
+// The wait-time dialog and the hold dialog, which work alike.
+class NumberDialogTest : public SetTimeoutTest, public testing::WithParamInterface<bool> {
+protected:
+    NumberDialogTest() { FHold = GetParam(); }
+    // Both dialogs back at their starting point: a wait time of 10 minutes, no timed hold.
+    void Reset()
+    {
+        SetSaverSeconds(600);
+        FormMain->ppHoldCancel->Click();
+    }
+    // What OK stored, in minutes: the wait time, or the length of the timed hold (0: none).
+    int Stored() const
+    {
+        const auto end = FormMain->HoldEnd();
+        if (!FHold) return SaverSeconds() / 60;
+        return end ? static_cast<int>((*end - HoldClock() + 300'000'000) / 600'000'000) : 0;
+    }
+    const char* Opening() const { return FHold ? "60" : "10"; }
+    int Untouched() const { return FHold ? 0 : 10; }
+};
+INSTANTIATE_TEST_SUITE_P(BothDialogs, NumberDialogTest, testing::Bool());
 
 TEST_F(SetTimeoutTest, OpensWithTheSystemsWaitTimeAndTheFocusInTheEdit)
 {
@@ -123,25 +153,31 @@ TEST_F(SetTimeoutTest, BeyondTheSixteenBitRangeOpensAtTheUpperBound)
     EXPECT_EQ(FEdit->Text(), "9999");
 }
 
-TEST_F(SetTimeoutTest, TypingEnterEnterStoresAndHides)
+TEST_P(NumberDialogTest, TypingEnterEnterStoresAndHides)
 {
-    SetSaverSeconds(600);
+    Reset();
     Open();
+    EXPECT_EQ(FEdit->Text(), Opening());
     Type(L"25"); // at once, as the user does: the shown value is selected
     Press(VK_RETURN);
     EXPECT_TRUE(Shown());
     EXPECT_EQ(GetFocus(), FDialog->ButtonOK->Handle());
-    EXPECT_EQ(SaverSeconds(), 600);
+    EXPECT_EQ(Stored(), Untouched());
     Press(VK_RETURN);
     EXPECT_FALSE(Shown());
-    EXPECT_EQ(SaverSeconds(), 1500);
+    EXPECT_EQ(Stored(), 25);
+    // A hold chosen here checks its own item.
+    const TrackMenuFn original = std::exchange(TrackMenu, [](HMENU, int, int, HWND) -> UINT { return 0; });
+    FormMain->PopupMenu->Popup(0, 0);
+    TrackMenu = original;
+    EXPECT_EQ(FormMain->ppHoldCustom->Checked(), FHold);
     EXPECT_EQ(beeps, 0);
     EXPECT_EQ(FEdit->Text(), "25");
 }
 
-TEST_F(SetTimeoutTest, EscMovesToCancelThenHidesWithoutStoring)
+TEST_P(NumberDialogTest, EscMovesToCancelThenHidesWithoutStoring)
 {
-    SetSaverSeconds(600);
+    Reset();
     Open();
     ClearEdit();
     Type(L"33");
@@ -150,27 +186,28 @@ TEST_F(SetTimeoutTest, EscMovesToCancelThenHidesWithoutStoring)
     EXPECT_EQ(GetFocus(), FDialog->ButtonCancel->Handle());
     Press(VK_ESCAPE);
     EXPECT_FALSE(Shown());
-    EXPECT_EQ(SaverSeconds(), 600);
+    EXPECT_EQ(Stored(), Untouched());
     EXPECT_EQ(beeps, 0);
 }
 
-TEST_F(SetTimeoutTest, OkStoresTheShownNumberOrKeepsTheDialogOpenWithTheLastValue)
+TEST_P(NumberDialogTest, OkStoresTheShownNumberOrKeepsTheDialogOpenWithTheLastValue)
 {
-    // Pasted over the cleared text, then Enter twice; 0 seconds: refused.
-    for (const auto& [pasted, seconds] : {std::pair{L"25\r\n", 1500}, {L"", 0}, {L"0", 0}, {L"-", 0}, {L"ab 1", 0}}) {
-        SetSaverSeconds(600);
+    // Pasted over the cleared text, then Enter twice; 0 minutes: refused.
+    for (const auto& [pasted, minutes] :
+        {std::pair{L"25\r\n", 25}, {L"1440", 1440}, {L"", 0}, {L"0", 0}, {L"-", 0}, {L"ab 1", 0}}) {
+        Reset();
         Open();
         beeps = 0;
         ClearEdit();
         EXPECT_TRUE(!*pasted || PasteText(FEdit->Handle(), pasted));
         Press(VK_RETURN);
         Press(VK_RETURN);
-        EXPECT_EQ(SaverSeconds(), seconds ? seconds : 600) << seconds;
-        EXPECT_EQ(Shown(), !seconds);
-        if (seconds) continue;
+        EXPECT_EQ(Stored(), minutes ? minutes : Untouched()) << minutes;
+        EXPECT_EQ(Shown(), !minutes);
+        if (minutes) continue;
         // Refused: one beep, the last accepted value selected, the focus back in the edit.
         EXPECT_EQ(beeps, 1);
-        EXPECT_EQ(FEdit->Text(), "10");
+        EXPECT_EQ(FEdit->Text(), Opening());
         EXPECT_EQ(GetFocus(), FEdit->Handle());
         EXPECT_TRUE(AllSelected());
         FDialog->ButtonCancel->Click();
@@ -184,7 +221,7 @@ TEST_F(SetTimeoutTest, OkStoresTheShownNumberOrKeepsTheDialogOpenWithTheLastValu
     FDialog->ButtonOK->Click();
     EXPECT_EQ(FEdit->Text(), "7");
     FDialog->ButtonOK->Click();
-    EXPECT_EQ(SaverSeconds(), 7 * 60);
+    EXPECT_EQ(Stored(), 7);
 }
 
 TEST_F(SetTimeoutTest, ReopeningAfterCancelShowsTheSystemsValue)
