@@ -46,7 +46,8 @@ lullwick_wine_env() { # DIR
   local dir=$1
   mkdir -p "$dir"
   # LULLWICK_DLL_OVERRIDES adds overrides of a test's own (a library made to fail).
-  export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=-all
+  # LULLWICK_WINEDEBUG lets a test ask for a trace of its own (a relay of chosen calls).
+  export WINEPREFIX=$dir/wineprefix WINEARCH=win64 WINEDEBUG=${LULLWICK_WINEDEBUG:--all}
   export WINEDLLOVERRIDES="mscoree,mshtml=${LULLWICK_DLL_OVERRIDES:+;$LULLWICK_DLL_OVERRIDES}"
   exec 9>"$dir/wine-env.lock"
   flock 9

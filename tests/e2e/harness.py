@@ -127,15 +127,17 @@ def close_main():
 class Lullwick:
     """One run of the program; ended and reaped by stop()."""
 
-    def __init__(self, *args, command_line=None):
+    def __init__(self, *args, command_line=None, trace=None):
         if command_line is not None:
             # An exact command line, quotes and tabs included.
             # Nothing is captured: the program would inherit the pipe and hold it open.
             self.proc = None
             assert wine_detached(PROBE, 'run', command_line) == 0, 'the probe could not start Lullwick'
         else:
+            # With a trace, Wine's relay of the calls named in the prefix goes to that file.
+            env = dict(os.environ, LULLWICK_WINEDEBUG='+relay') if trace else None
             self.proc = subprocess.Popen([WINE_RUN, str(BUILD), EXE, *args], stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL)
+                                         stderr=trace or subprocess.DEVNULL, env=env)
 
     def wait_resident(self, timeout=20):
         f = probe('wait-window', 'TCallbackWindow', str(timeout * 1000))

@@ -4,12 +4,14 @@ import time
 import unittest
 
 import os
-from harness import (BUILD, client, close_main, LullwickTest, focus_form, menu_closed, menu_x_window, open_menu, PROBE,
+from harness import (ARTIFACTS, BUILD, client, close_main, LullwickTest, focus_form, menu_closed, menu_x_window, open_menu, PROBE,
                      probe, registry_flag, saver, screenshot, set_pixels_per_inch, set_saver, tray_icon, wait_for, window,
                      wine, xdotool)
 
 # Keyboard steps from an unselected menu to each item (separators are skipped).
-STATUS, TIMEOUT, EXECUTE, VERSION, HELP = 1, 2, 3, 4, 5
+STATUS, TIMEOUT, EXECUTE, DISPLAY, HOLD, VERSION, HELP = 1, 2, 3, 4, 5, 6, 7
+POWER_CALLS = ('kernel32.PowerCreateRequest', 'kernel32.PowerSetRequest', 'kernel32.PowerClearRequest',
+               'kernel32.SetThreadExecutionState')
 
 
 def choose(downs):
@@ -19,6 +21,18 @@ def choose(downs):
 
 def choose_exit():
     xdotool('key', 'Up', 'Return')
+
+
+def display_choice():
+    """KeepDisplayOn as the profile holds it, or None."""
+    _, out = wine('reg', 'query', r'HKCU\Software\Lullwick', '/v', 'KeepDisplayOn')
+    return next((line.split()[-1] for line in out.splitlines() if 'KeepDisplayOn' in line), None)
+
+
+def tips():
+    """The tray's tips and balloons on screen: 'tip TEXT' or 'balloon TEXT' each."""
+    found = probe('tooltips').get('tooltip', [])
+    return found if isinstance(found, list) else [found]
 
 
 def tray_shown():
@@ -151,6 +165,58 @@ class Tray(LullwickTest):
         choose_exit()
         run.wait_exit()
         self.assertEqual(saver()[1], 1500)  # the wait time is the user's new choice
+        self.assertSaver(True)
+
+    def test_display_kept_on_is_remembered_and_held_from_the_next_start(self):
+        run = self.resident(True)
+        self.addCleanup(wine, 'reg', 'delete', r'HKCU\Software\Lullwick', '/f')
+        open_menu()
+        choose(DISPLAY)
+        wait_for(lambda: display_choice() == '0x1', 10, 'the choice to be stored')
+        close_main()
+        run.wait_exit()
+        wine('reg', 'add', r'HKCU\Software\Wine\Debug', '/v', 'RelayInclude', '/d', ';'.join(POWER_CALLS), '/f')
+        self.addCleanup(wine, 'reg', 'delete', r'HKCU\Software\Wine\Debug', '/v', 'RelayInclude', '/f')
+        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        with open(ARTIFACTS / 'relay.txt', 'w+b') as trace:
+            run = self.start(trace=trace)
+            run.wait_resident()
+            close_main()
+            run.wait_exit()
+            trace.seek(0)
+            calls = [line for line in trace.read().decode('utf-8', 'replace').splitlines() if ':Call ' in line]
+        self.assertSaver(True)
+        self.assertEqual(display_choice(), '0x1')
+        # Wine has no power requests: the thread's execution state holds the display, then lets go at the end.
+        self.assertTrue(any('PowerCreateRequest' in c for c in calls), calls)
+        held = [c.split('(')[1].split(')')[0] for c in calls if 'SetThreadExecutionState' in c]
+        self.assertEqual(held, ['80000003', '80000000'])
+
+    def test_hold_for_a_minute_ends_by_itself_with_a_balloon(self):
+        run = self.resident(True)
+        open_menu()
+        xdotool('key', *(['Down'] * HOLD), 'Right')
+        time.sleep(0.5)
+        screenshot('tray-menu-hold.png')
+        xdotool('key', *(['Down'] * 4), 'Return')
+        menu_closed()
+        focus_form('TFormHoldFor')
+        xdotool('type', '1')
+        xdotool('key', 'Return', 'Return')
+        chosen = time.monotonic()
+        wait_for(lambda: not window('TFormHoldFor')[0], 10, 'the dialog to close')
+        x, y = tray_icon()
+        xdotool('mousemove', x + 1, y, 'mousemove', x, y)
+        wait_for(lambda: any('まで）＞' in t for t in tips()), 20, 'the tip to show the end')
+        self.assertSaver(False)
+        wait_for(lambda: registry_flag() == '1', 90, 'the hold to end')
+        self.assertGreaterEqual(time.monotonic() - chosen, 55)
+        self.assertSaver(True)
+        wait_for(lambda: any(t.startswith('balloon 指定した時間が過ぎたため') for t in tips()), 20, 'the balloon')
+        screenshot('hold-ended-balloon.png')
+        self.assertTrue(run.running())
+        close_main()
+        run.wait_exit()
         self.assertSaver(True)
 
     def test_ending_while_a_single_click_is_pending(self):

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <algorithm>
@@ -437,7 +438,7 @@ int Usage()
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
           L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main |"
           L" run CMDLINE | menu | broadcast-taskbar | soak MESSAGES MENUS [CLASS] | run-special PROGRAM KIND |"
-          L" clipboard TEXT | latency-menu N | latency-click N | close-class NAME | record-open FILE | hold-guard ms");
+          L" clipboard TEXT | tooltips | latency-menu N | latency-click N | close-class NAME | record-open FILE | hold-guard ms");
     return 2;
 }
 
@@ -478,6 +479,16 @@ int wmain(int argc, wchar_t** argv)
             }
             Sleep(50);
         }
+    } else if (command == L"tooltips") {
+        // The tips and balloons on screen, as the shell shows them: "tip TEXT" or "balloon TEXT" each.
+        EnumWindows(
+            [](HWND h, LPARAM) -> BOOL {
+                if (ClassOf(h) != L"tooltips_class32" || !IsWindowVisible(h)) return TRUE;
+                const bool balloon = (GetWindowLongW(h, GWL_STYLE) & TTS_BALLOON) != 0;
+                Print(std::wstring(L"tooltip=") + (balloon ? L"balloon " : L"tip ") + Escaped(TextOf(h)));
+                return TRUE;
+            },
+            0);
     } else if (command == L"count-boxes") {
         Print(L"boxes=" + std::to_wstring(MessageBoxes().size()));
     } else if (command == L"press-boxes") {
