@@ -438,7 +438,8 @@ int Usage()
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
           L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main |"
           L" run CMDLINE | menu | broadcast-taskbar | soak MESSAGES MENUS [CLASS] | run-special PROGRAM KIND |"
-          L" clipboard TEXT | tooltips | latency-menu N | latency-click N | close-class NAME | record-open FILE | hold-guard ms");
+          L" clipboard TEXT | tooltips | latency-menu N | latency-click N | close-class NAME | record-open FILE | "
+          L"hold-guard ms");
     return 2;
 }
 
