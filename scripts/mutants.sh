@@ -2,13 +2,14 @@
 # Applies each mutation of tests/mutants.txt alone to a scratch copy of the tree,
 # rebuilds the in-process tests there and runs them under Wine: a mutation the
 # tests fail on is killed, one they pass survived.
-# Usage: scripts/mutants.sh [TEXT]   (only the lines that contain TEXT)
+# Usage: scripts/mutants.sh [TEXT]   (only the lines that contain TEXT;
+# MUTANTS_LIST names another list of the same form)
 # MUTANTS_DIR (default build/mutants) holds the copy and its build, kept
 # between runs so that rebuilds are incremental; MUTANTS_TIMEOUT (seconds,
 # default 300) bounds each test run, and a run that exceeds it counts as killed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-list=$root/tests/mutants.txt
+list=${MUTANTS_LIST:-$root/tests/mutants.txt}
 scratch=${MUTANTS_DIR:-$root/build/mutants}
 src=$scratch/src
 bld=$src/build/mingw

@@ -180,45 +180,46 @@ TEST_F(MainFormTest, DisplayIsHeldExactlyWhileAskedAndTheScreenSaverIsHeldOff)
     ExecuteDelay = [](DWORD) {};
     ChooseNothing();
     static constexpr auto Menu = [] { FormMain->PopupMenu->Popup(0, 0); };
+    static constexpr auto Item = [] { FormMain->ppDisplayClick(nullptr); };
     const struct {
         const char* name;
-        DWORD stored; // KeepDisplayOn before the start; 0xFFFF: none
-        bool heldAtStart;
-        void (*act)();
-        bool heldAfter;
+        DWORD stored; // KeepDisplayOn before the start, and after the step; 0xFFFF: none
+        void (*step)();
+        bool held; // after the step, and the item's check mark
         DWORD storedAfter;
+        bool checked;
         const wchar_t* line = L"Lullwick.exe";
     } rows[] = {
-        {"nothing stored", 0xFFFF, false, Menu, false, 0xFFFF},
-        {"start", 1, true, Menu, true, 1},
-        {"status on", 1, true, [] { FormMain->ppStatusClick(nullptr); }, false, 1},
-        {"status on, off", 1, true, [] { FormMain->ppStatusClick(nullptr), FormMain->ppStatusClick(nullptr); }, true,
-            1},
-        {"start now", 1, true, [] { FormMain->ppExecuteClick(nullptr); }, false, 1},
-        {"switched on elsewhere", 1, true, [] { SetScreenSaverActive(true), Menu(); }, false, 1},
-        {"item off", 1, true,
-            [] {
-                FormMain->ppDisplayClick(nullptr);
-                EXPECT_FALSE(FormMain->ppDisplay->Checked());
-            },
-            false, 0xFFFF},
-        {"item on", 0xFFFF, false,
-            [] {
-                FormMain->ppDisplayClick(nullptr);
-                EXPECT_TRUE(FormMain->ppDisplay->Checked());
-            },
-            true, 1},
-        {"item on over a value of 2", 2, false, [] { FormMain->ppDisplayClick(nullptr); }, true, 1},
-        {"item on, refused", 0xFFFF, false,
+        {"nothing stored", 0xFFFF, Menu, false, 0xFFFF, false},
+        {"start", 1, Menu, true, 1, true},
+        {"status on", 1, [] { FormMain->ppStatusClick(nullptr); }, false, 1, true},
+        {"status on, off", 1, [] { FormMain->ppStatusClick(nullptr), FormMain->ppStatusClick(nullptr); }, true, 1,
+            true},
+        {"start now", 1, [] { FormMain->ppExecuteClick(nullptr); }, false, 1, true},
+        {"switched on elsewhere", 1, [] { SetScreenSaverActive(true), Menu(); }, false, 1, true},
+        {"item off", 1, Item, false, 0xFFFF, false},
+        {"item on", 0xFFFF, Item, true, 1, true},
+        {"item on over a value of 2", 2, Item, true, 1, true},
+        {"item on, refused", 0xFFFF,
             [] {
                 RegistrySetValue = [](HKEY, const wchar_t*, DWORD, DWORD, const BYTE*, DWORD) -> LSTATUS { return 5; };
-                FormMain->ppDisplayClick(nullptr);
+                Item();
                 RegistrySetValue = RegSetValueExW;
             },
-            true, 0xFFFF},
-        {"start-up record removed", 1, true, [] { RemoveSavedState(); }, true, 1},
-        {"exit", 1, true, [] { Free(std::exchange(FormMain, nullptr)); }, false, 1},
-        {"one job", 1, false, [] {}, false, 1, L"Lullwick.exe /i"},
+            true, 0xFFFF, true},
+        {"start-up record removed", 1, [] { RemoveSavedState(); }, true, 1, true},
+        {"under a policy", 1,
+            [] {
+                RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"1", 4);
+                SetScreenSaverActive(true); // as the policy would have it
+                Menu();
+                EXPECT_EQ(text::ToWide(FormMain->ppStatus->Caption()), L"＜現在の状態\t：　有効（管理者による設定）＞");
+                EXPECT_FALSE(FormMain->ppStatus->Enabled());
+                RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
+            },
+            true, 1, true},
+        {"exit", 1, [] { Free(std::exchange(FormMain, nullptr)); }, false, 1, false},
+        {"one job", 1, [] {}, false, 1, false, L"Lullwick.exe /i"},
     };
     for (const M mode : {M::Requests, M::NoRequest, M::RequestRefused}) {
         const Held held = mode == M::Requests ? Held::ByRequest : Held::ByThreadState;
@@ -231,12 +232,14 @@ TEST_F(MainFormTest, DisplayIsHeldExactlyWhileAskedAndTheScreenSaverIsHeldOff)
             if (row.stored != 0xFFFF)
                 RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, KeepDisplayOnValue, REG_DWORD, &row.stored, 4);
             Create();
-            EXPECT_EQ(PowerRecorder::Now(), row.heldAtStart ? held : Held::No);
-            EXPECT_EQ(FormMain->ppDisplay->Checked(), resident && row.stored == 1);
-            row.act();
-            EXPECT_EQ(PowerRecorder::Now(), row.heldAfter ? held : Held::No);
+            EXPECT_EQ(PowerRecorder::Now(), resident && row.stored == 1 ? held : Held::No);
+            row.step();
+            EXPECT_EQ(PowerRecorder::Now(), row.held ? held : Held::No);
             EXPECT_EQ(StoredDisplayChoice(), row.storedAfter);
-            if (FormMain) Destroy();
+            if (FormMain) {
+                EXPECT_EQ(FormMain->ppDisplay->Checked(), row.checked);
+                Destroy();
+            }
             EXPECT_EQ(PowerRecorder::Now(), Held::No);
             StoreKeepDisplayOn(false);
             EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, SavedStateKey), ERROR_FILE_NOT_FOUND); // nothing left
@@ -246,28 +249,6 @@ TEST_F(MainFormTest, DisplayIsHeldExactlyWhileAskedAndTheScreenSaverIsHeldOff)
     }
     EXPECT_EQ(PowerRecorder::reason, L"Lullwick：画面を消さない（スリープ防止）");
     ExecuteDelay = Sleep;
-}
-
-TEST_F(MainFormTest, ScreenSaverSetByPolicyIsSaidAndTheDisplayStillHeld)
-{
-    const PowerRecorder power(PowerRecorder::Mode::Requests);
-    RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"1", 4);
-    StoreKeepDisplayOn(true);
-    Create();
-    ChooseNothing();
-    SetScreenSaverActive(true); // as the policy would have it
-    OpenMenu();
-    EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効（管理者による設定）＞");
-    EXPECT_FALSE(FormMain->ppStatus->Enabled());
-    EXPECT_EQ(PowerRecorder::Now(), Held::ByRequest);
-    SendMessageW(
-        CallbackWindow->Handle(), WM_TRAYNOTIFY, static_cast<WPARAM>(FormMain->TrayIcon->TrayId()), WM_MOUSEMOVE);
-    EXPECT_EQ(text::ToWide(FormMain->TrayIcon->TipHelp()), L"Lullwick ＜現在の状態：有効（管理者による設定）＞");
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
-    StoreKeepDisplayOn(false);
-    OpenMenu();
-    EXPECT_TRUE(FormMain->ppStatus->Enabled());
-    EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効＞");
 }
 
 // The hold's clock: real time moved by `shift`, from a start at a local time of the test's choosing.
@@ -294,9 +275,9 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
     ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) {
         return balloons += (d->uFlags & NIF_INFO) != 0, forward(m, d);
     };
-    SessionNotification = [](HWND, bool on) { watching += on ? 1 : -1; };
+    const SessionNotificationFn session =
+        std::exchange(SessionNotification, [](HWND, bool on) { watching += on ? 1 : -1; });
     const ClockFn clock = std::exchange(HoldClock, TestClock);
-    const SessionNotificationFn session = SessionNotification;
     ChooseNothing();
     const auto send = [](UINT msg, WPARAM w) { SendMessageW(FormMain->Handle(), msg, w, 0); };
     const auto ends = [&](ULONGLONG by) { clockShift += by, send(WM_TIMER, 2); };
