@@ -194,9 +194,8 @@ TEST_F(TrayIconTest, ShellRequestsCarryTheRecordOfThisIcon)
     icon->ShowBalloon("Lullwick", text::FromUtf8("元に戻しました。"), TBalloonIcon::Info);
     const NOTIFYICONDATAW& b = FShell.Last().data;
     EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(b.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(std::pair(b.uFlags, b.dwInfoFlags), (std::pair<UINT, DWORD>(NIF_INFO, NIIF_INFO)));
     EXPECT_EQ(std::wstring(b.szInfoTitle) + L"|" + b.szInfo, L"Lullwick|元に戻しました。");
-    EXPECT_EQ(b.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
     Free(icon);
     EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_DELETE));
 }
@@ -441,7 +440,8 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
 
 TEST_F(TrayIconTest, IconOfADescriptionHasTheTraysSizeAlsoForANewTaskbar)
 {
-    static UINT dpi = 144;
+    static UINT dpi = 0;
+    dpi = 144;
     const TrayDpiFn original = TrayDpi;
     TrayDpi = [] { return dpi; };
     const auto width = [this] {
