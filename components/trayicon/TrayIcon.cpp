@@ -226,7 +226,7 @@ void TCallbackWindow::KeySelect(TTrayIcon& icon)
     const ULONGLONG now = GetTickCount64();
     if (now - std::exchange(icon.FKeySelectedAt, now) < GetDoubleClickTime() || !icon.OnClick) return;
     // A key is no click that a double click could follow: it counts at once.
-    if (auto* form = dynamic_cast<TForm*>(icon.Owner())) BringToForeground(form->Handle());
+    if (auto* owner = dynamic_cast<TForm*>(icon.Owner())) BringToForeground(owner->Handle());
     icon.OnClick(&icon);
 }
 
