@@ -576,9 +576,7 @@ private:
 
 DWORD WINAPI ApartmentAfterTakingCom(void*)
 {
-    {
-        const ComApartment com;
-    }
+    ComApartment{}; // taken and given back at once
     APTTYPE type{};
     APTTYPEQUALIFIER qualifier{};
     return static_cast<DWORD>(CoGetApartmentType(&type, &qualifier));
@@ -588,13 +586,10 @@ TEST_F(MainFormTest, HelpOpensTheGuideOrElseTheHelpFileOrNamesTheMissingGuide)
 {
     static std::vector<std::wstring> calls;
     static INT_PTR shellResult = 42;
-    // The flags COM was taken with on this thread before the shell was called, and how often.
-    static DWORD comFlags = 0;
-    static int comTakings = 0;
-    static ComInitializeFn originalCom = ComInitialize;
+    static std::wstring com; // the flags of each taking of COM on this thread so far
+    static const ComInitializeFn originalCom = ComInitialize;
     ComInitialize = [](void* reserved, DWORD flags) {
-        comFlags = flags;
-        ++comTakings;
+        com += std::to_wstring(flags) + L";";
         return originalCom(reserved, flags);
     };
     const HelpViewerFn originalViewer = HelpViewer;
@@ -605,12 +600,11 @@ TEST_F(MainFormTest, HelpOpensTheGuideOrElseTheHelpFileOrNamesTheMissingGuide)
     };
     ShellOpen = [](HWND, const wchar_t* operation, const wchar_t* file, const wchar_t*, const wchar_t*,
                     INT show) -> HINSTANCE {
-        calls.push_back(std::wstring(operation) + L" " + file + L" " + std::to_wstring(show) + L" com " +
-            std::to_wstring(comFlags));
+        calls.push_back(std::wstring(operation) + L" " + file + L" " + std::to_wstring(show) + L" com " + com);
         return reinterpret_cast<HINSTANCE>(shellResult);
     };
     Create();
-    EXPECT_EQ(comTakings, 0); // not at start-up
+    EXPECT_EQ(com, L""); // not at start-up
     const std::wstring missing = L"ヘルプが見つかりません。\r";
     const std::wstring refused = L"ヘルプを開けません。\r";
     const struct {
@@ -619,9 +613,9 @@ TEST_F(MainFormTest, HelpOpensTheGuideOrElseTheHelpFileOrNamesTheMissingGuide)
         const wchar_t* call; // with the folder in front of the file
         const std::wstring* box;
     } cases[] = {
-        {{L"Lullwick.hlp", L"guide.html"}, 42, L"open %guide.html 1 com 6", nullptr},
-        {{L"guide.html"}, 42, L"open %guide.html 1 com 6", nullptr},
-        {{L"guide.html"}, SE_ERR_NOASSOC, L"open %guide.html 1 com 6", &refused},
+        {{L"Lullwick.hlp", L"guide.html"}, 42, L"open %guide.html 1 com 6;", nullptr},
+        {{L"guide.html"}, 42, L"open %guide.html 1 com 6;", nullptr},
+        {{L"guide.html"}, SE_ERR_NOASSOC, L"open %guide.html 1 com 6;", &refused},
         {{L"Lullwick.hlp"}, 42, L"help %Lullwick.hlp 11", nullptr},
         {{L"Lullwick.html", L"guide.txt"}, 42, nullptr, &missing},
     };
@@ -649,7 +643,6 @@ TEST_F(MainFormTest, HelpOpensTheGuideOrElseTheHelpFileOrNamesTheMissingGuide)
     HelpViewer = originalViewer;
     ShellOpen = originalShell;
     ComInitialize = originalCom;
-    EXPECT_EQ(comTakings, 1);
     // It is given back when it goes, which a thread that had no COM before shows.
     const UniqueKernelHandle thread(CreateThread(nullptr, 0, ApartmentAfterTakingCom, nullptr, 0, nullptr));
     DWORD after = 0;

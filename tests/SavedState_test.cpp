@@ -47,13 +47,6 @@ void MarkWriterGone()
     RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedByStartValue, REG_QWORD, &gone, sizeof gone);
 }
 
-// The system's answer for the System process, a service or another user's process.
-HANDLE WINAPI RefuseToOpen(DWORD, BOOL, DWORD)
-{
-    SetLastError(ERROR_ACCESS_DENIED);
-    return nullptr;
-}
-
 std::wstring commandLine;
 
 // A run of the main form with the given command line, as the program makes it.
@@ -93,17 +86,15 @@ protected:
         Free(FormMain);
         FormMain = nullptr;
     }
-    // What a run killed now leaves behind: the screen saver off and its record, whose writer has gone or
-    // whose id now names a process this one may not open.
-    static void Kill(bool idTaken)
+    // What a run killed now leaves behind: the screen saver off and its record.
+    static void Kill()
     {
         const std::optional<DWORD> record = RawRecord();
         End();
         SetScreenSaverActive(false);
         if (!record) return;
         StoreSavedState(*record == 1);
-        if (idTaken) ProcessOpen = RefuseToOpen;
-        else MarkWriterGone();
+        MarkWriterGone();
     }
 
     ScreenSaverSettingsGuard FSettings;
@@ -144,14 +135,20 @@ TEST_F(SavedStateTest, RecordRepairsAKilledRunAndNeverUndoesALaterChoice)
         {false, false, true, true}, {true, true, false, true}, {true, true, true, true}, {false, true, false, false},
         {false, true, true, true}, {true, true, false, true, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "found " << c.found << " killed " << c.killed << " changed " << c.userChanged
-                                        << " id taken " << c.idTaken);
+        SCOPED_TRACE(
+            testing::Message() << "found " << c.found << " killed " << c.killed << " changed " << c.userChanged);
         SetScreenSaverActive(c.found);
         Start(L"Lullwick.exe");
         // A screen saver found off has nothing to repair.
         EXPECT_EQ(RawRecord(), c.found ? std::optional<DWORD>(1) : std::nullopt);
-        if (c.killed) Kill(c.idTaken);
+        if (c.killed) Kill();
         else End();
+        // The killed run's id now names a process this one may not open (the System process, a service).
+        if (c.idTaken)
+            ProcessOpen = [](DWORD, BOOL, DWORD) -> HANDLE {
+                SetLastError(ERROR_ACCESS_DENIED);
+                return nullptr;
+            };
         if (c.userChanged) SetScreenSaverActive(!GetScreenSaverActive());
         Start(L"Lullwick.exe");
         End();
@@ -172,12 +169,12 @@ TEST_F(SavedStateTest, RecordRepairsAKilledRunAndNeverUndoesALaterChoice)
 TEST_F(SavedStateTest, RecordStaysUntilTheSystemTakesTheStateBack)
 {
     // What the system refuses goes into the profile itself, so that the next sign-in starts with it.
-    static int profileWrites = 0;
-    ProfileSetValue = [](HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
-        ++profileWrites;
-        return RegSetKeyValueW(root, key, name, type, data, size);
+    static std::vector<std::wstring> written;
+    ProfileSetValue = [](HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD) {
+        if (root == HKEY_CURRENT_USER && type == REG_SZ)
+            written.push_back(std::wstring(key) + L"\\" + name + L"=" + static_cast<const wchar_t*>(data));
+        return ERROR_SUCCESS;
     };
-    profileWrites = 0;
     SetScreenSaverActive(true);
     Start(L"Lullwick.exe");
     {
@@ -185,19 +182,19 @@ TEST_F(SavedStateTest, RecordStaysUntilTheSystemTakesTheStateBack)
         End();
         EXPECT_FALSE(GetScreenSaverActive());
         EXPECT_EQ(RawRecord(), 1u);
-        EXPECT_EQ(RegistryFlag(), L"1");
+        EXPECT_EQ(written, std::vector<std::wstring>{L"Control Panel\\Desktop\\ScreenSaveActive=1"});
         MarkWriterGone();
         // The next start's repair is refused as well.
         Start(L"Lullwick.exe");
         End();
         EXPECT_EQ(RawRecord(), 1u);
-        EXPECT_EQ(profileWrites, 2);
+        EXPECT_EQ(written.size(), 2u);
     }
     Start(L"Lullwick.exe");
     End();
     EXPECT_TRUE(GetScreenSaverActive());
     EXPECT_FALSE(KeyExists());
-    EXPECT_EQ(profileWrites, 2);
+    EXPECT_EQ(written.size(), 2u);
     // A refused option ends the program with the code that says it failed.
     const ScreenSaverChangesRefused refused;
     Start(L"x /i");

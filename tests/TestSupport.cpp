@@ -60,15 +60,6 @@ int SaverSeconds()
     return seconds;
 }
 
-std::wstring RegistryFlag()
-{
-    wchar_t value[16] = L"";
-    DWORD size = sizeof value;
-    RegGetValueW(
-        HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value, &size);
-    return value;
-}
-
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs)
 {
     const ULONGLONG end = GetTickCount64() + limitMs;

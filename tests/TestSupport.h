@@ -58,8 +58,6 @@ private:
 
 void SetSaverSeconds(int seconds);
 int SaverSeconds();
-// The screen saver's state as the user profile keeps it: "1", "0", or empty when missing.
-std::wstring RegistryFlag();
 
 // Handles messages until `done` holds or the time is up; false on timeout.
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs);

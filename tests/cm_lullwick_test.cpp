@@ -8,6 +8,15 @@
 
 namespace {
 
+std::wstring RegistryFlag()
+{
+    wchar_t value[16] = L"";
+    DWORD size = sizeof value;
+    RegGetValueW(
+        HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"ScreenSaveActive", RRF_RT_REG_SZ, nullptr, value, &size);
+    return value;
+}
+
 class ScreenSaverSettings : public testing::Test {
     ScreenSaverSettingsGuard FGuard;
 };
