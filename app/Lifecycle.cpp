@@ -19,8 +19,9 @@ void PutBackUnfinishedRun()
 
 bool StateToPutBack()
 {
-    // A copy that still runs has switched the screen saver off: what it found is the user's state.
-    if (const std::optional<bool> recorded = LoadSavedState(); recorded && SavedStateWriterRuns()) return *recorded;
+    // A record still there after the repair holds the user's state: a copy in another
+    // session has switched the screen saver off, or the system refused to put it back.
+    if (const std::optional<bool> recorded = LoadSavedState()) return *recorded;
     return GetScreenSaverActive();
 }
 

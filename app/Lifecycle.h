@@ -12,8 +12,8 @@
 // overtaken by the user's own choice.
 void PutBackUnfinishedRun();
 
-// The state to put back at exit: the one found now, or the one recorded by a
-// copy that still runs (in another session) and has switched it off.
+// The state to put back at exit: the one found now, or the one still recorded
+// by a copy that runs in another session or by a run whose repair was refused.
 bool StateToPutBack();
 
 // Stores `saved` in the profile when it is on (off has nothing to repair)

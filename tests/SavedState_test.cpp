@@ -184,12 +184,13 @@ TEST_F(SavedStateTest, RecordStaysUntilTheSystemTakesTheStateBack)
         EXPECT_EQ(RawRecord(), 1u);
         EXPECT_EQ(written, std::vector<std::wstring>{L"Control Panel\\Desktop\\ScreenSaveActive=1"});
         MarkWriterGone();
-        // The next start's repair is refused as well.
+        // The next start's repair is refused as well; its exit still owes the recorded state.
         Start(L"Lullwick.exe");
-        End();
-        EXPECT_EQ(RawRecord(), 1u);
         EXPECT_EQ(written.size(), 2u);
     }
+    End();
+    EXPECT_TRUE(GetScreenSaverActive());
+    EXPECT_EQ(RawRecord(), 1u);
     Start(L"Lullwick.exe");
     End();
     EXPECT_TRUE(GetScreenSaverActive());
