@@ -53,7 +53,9 @@ void TDisplayRequest::Hold(bool hold)
     }
     // Where no power request can be made (older systems, Wine), the thread's execution state does the same.
     FByThreadState = !HoldByRequest();
-    FHeld = !FByThreadState || PowerCalls.SetThreadState(ThreadStateHeld) != 0;
+    // Its answer is the previous state, which may be none: it is not read, and the release always follows.
+    if (FByThreadState) PowerCalls.SetThreadState(ThreadStateHeld);
+    FHeld = true;
 }
 
 bool TDisplayRequest::HoldByRequest()

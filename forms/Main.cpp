@@ -33,16 +33,33 @@ ULONGLONG SystemClock()
     return ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime;
 }
 
+// GUID_CONSOLE_DISPLAY_STATE, without the library that defines it.
+constexpr GUID DisplayStateSetting{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
 void PlatformSessionNotification(HWND window, bool on)
 {
     // Looked up when first needed: most runs never wait for an unlock.
-    static const UniqueModule library(LoadLibraryW(L"wtsapi32.dll"));
+    static const UniqueModule library(LoadSystemLibrary(L"wtsapi32.dll"));
     using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
     using UnregisterFn = BOOL(WINAPI*)(HWND);
     static const auto start = LibraryEntry<RegisterFn>(library.get(), "WTSRegisterSessionNotification");
     static const auto stop = LibraryEntry<UnregisterFn>(library.get(), "WTSUnRegisterSessionNotification");
-    if (on && start) start(window, 0 /* this session */);
-    else if (!on && stop) stop(window);
+    // The display coming back from power saving, the other time the system refuses the screen-saver change.
+    static HPOWERNOTIFY display = nullptr;
+    if (on) {
+        if (start) start(window, 0 /* this session */);
+        display = RegisterPowerSettingNotification(window, &DisplayStateSetting, DEVICE_NOTIFY_WINDOW_HANDLE);
+        return;
+    }
+    if (stop) stop(window);
+    if (display) UnregisterPowerSettingNotification(std::exchange(display, nullptr));
+}
+
+bool DisplayCameOn(LPARAM setting)
+{
+    const auto* change = reinterpret_cast<const POWERBROADCAST_SETTING*>(setting);
+    return change && change->PowerSetting == DisplayStateSetting && change->DataLength >= sizeof(DWORD) &&
+        *reinterpret_cast<const DWORD*>(change->Data) == 1;
 }
 
 SYSTEMTIME LocalTime(ULONGLONG utc)
@@ -185,6 +202,7 @@ void TFormMain::WndProc(TMessage& message)
     // The timer does not count while the system sleeps, and the clock may have moved: the end is read afresh.
     case WM_POWERBROADCAST:
         if (message.WParam == PBT_APMRESUMEAUTOMATIC) CheckHoldEnd();
+        if (message.WParam == PBT_POWERSETTINGCHANGE && DisplayCameOn(message.LParam)) RetryPutBack();
         break;
     case WM_TIMECHANGE:
         CheckHoldEnd();
@@ -200,7 +218,7 @@ void TFormMain::WndProc(TMessage& message)
 
 void TFormMain::FormDestroy(TComponent*)
 {
-    SetPutBackPending(false);
+    SetPutBackPending(false); // nothing is to wait for a window that goes
     // A one-job run has nothing to put back; a description that failed to load may not have made the exit item.
     RestoreAtExit(SavedScreenSaverActive, ppExit && ppExit->Tag() != 0, SavedStateStored);
 }
@@ -299,7 +317,8 @@ void TFormMain::ppDisplayClick(TComponent*)
     // A profile that refuses the choice still has it applied for this run.
     StoreKeepDisplayOn(KeepDisplayOn);
     ppDisplay->SetChecked(KeepDisplayOn);
-    SetHolding(Holding);
+    // Holding itself, and a timed hold with it, goes on as it was.
+    DisplayRequest.Hold(KeepDisplayOn && Holding);
 }
 
 void TFormMain::SetHolding(bool holding)

@@ -108,7 +108,8 @@ private:
     // A timed hold: its end, and the menu item that chose it.
     std::optional<ULONGLONG> FHoldEnd;
     TMenuItem* FHoldItem = nullptr;
-    // A timed hold ended while the system refused the put-back: tried again at unlock and at the next menu.
+    // A timed hold ended while the system refused the put-back: tried again at unlock, when the display
+    // comes back and at the next menu.
     bool FPutBackPending = false;
     TFormHoldFor* FHoldDialog = nullptr;
 };
@@ -128,8 +129,8 @@ extern TTrayRetry TrayRetry;
 using ClockFn = ULONGLONG (*)();
 extern ClockFn HoldClock;
 
-// Asks the system for the session's lock and unlock messages to `window`, or
-// stops them; tests replace it.
+// Asks the system to tell `window` when the session is unlocked and when the
+// display comes back from power saving, or stops it; tests replace it.
 using SessionNotificationFn = void (*)(HWND window, bool on);
 extern SessionNotificationFn SessionNotification;
 

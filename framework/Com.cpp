@@ -1,6 +1,7 @@
 #include "framework/Com.h"
 
 #include "framework/Handles.h"
+#include "framework/Library.h"
 
 #include <objbase.h>
 
@@ -9,19 +10,13 @@ namespace {
 // Loaded at the first use rather than imported, so that a start costs nothing more.
 HMODULE Ole32()
 {
-    static const UniqueModule library(LoadLibraryW(L"ole32.dll"));
+    static const UniqueModule library(LoadSystemLibrary(L"ole32.dll"));
     return library.get();
-}
-
-template <class Fn>
-Fn Ole32Entry(const char* name)
-{
-    return Ole32() ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(Ole32(), name))) : nullptr;
 }
 
 HRESULT WINAPI InitializeFromOle32(void* reserved, DWORD flags)
 {
-    const auto initialize = Ole32Entry<ComInitializeFn>("CoInitializeEx");
+    const auto initialize = LibraryEntry<ComInitializeFn>(Ole32(), "CoInitializeEx");
     return initialize ? initialize(reserved, flags) : E_NOTIMPL;
 }
 
@@ -39,5 +34,5 @@ ComApartment::~ComApartment()
     using UninitializeFn = void(WINAPI*)();
     // Also an apartment the thread had already (S_FALSE) is given back once per taking.
     if (!FTaken) return;
-    if (const auto uninitialize = Ole32Entry<UninitializeFn>("CoUninitialize")) uninitialize();
+    if (const auto uninitialize = LibraryEntry<UninitializeFn>(Ole32(), "CoUninitialize")) uninitialize();
 }

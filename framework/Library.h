@@ -8,3 +8,9 @@ Fn LibraryEntry(HMODULE library, const char* name)
 {
     return library ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
 }
+
+// A library from the system's own folder, never one put beside the program.
+inline HMODULE LoadSystemLibrary(const wchar_t* name)
+{
+    return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}

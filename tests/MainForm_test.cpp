@@ -208,6 +208,15 @@ TEST_F(MainFormTest, DisplayIsHeldExactlyWhileAskedAndTheScreenSaverIsHeldOff)
             },
             true, 0xFFFF, true},
         {"start-up record removed", 1, [] { RemoveSavedState(); }, true, 1, true},
+        {"started with it off", 1,
+            [] { Free(FormMain), SetScreenSaverActive(false), Application->CreateForm(FormMain); }, true, 1, true},
+        {"started over a value of another type", 0xFFFF,
+            [] {
+                Free(FormMain);
+                RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, KeepDisplayOnValue, REG_BINARY, "\1\0\0\0", 4);
+                Application->CreateForm(FormMain);
+            },
+            false, 1, false},
         {"under a policy", 1,
             [] {
                 RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"1", 4);
@@ -273,7 +282,8 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
     static ShellNotifyIconFn forward;
     forward = shell;
     ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) {
-        return balloons += (d->uFlags & NIF_INFO) != 0, forward(m, d);
+        balloons += (d->uFlags & NIF_INFO) && d->dwInfoFlags == NIIF_INFO && !wcscmp(d->szInfoTitle, L"Lullwick");
+        return forward(m, d);
     };
     const SessionNotificationFn session =
         std::exchange(SessionNotification, [](HWND, bool on) { watching += on ? 1 : -1; });
@@ -327,6 +337,21 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         {"refused, then unlocked", true, 17, [&] { refusedEnd(), send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK); },
             true, 1},
         {"refused, then the menu", true, 17, [&] { refusedEnd(), OpenMenu(); }, true, 1},
+        {"refused, then the display back", true, 17,
+            [&] {
+                refusedEnd();
+                struct {
+                    GUID setting;
+                    DWORD size, on;
+                } change{{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}, 4, 1};
+                SendMessageW(FormMain->Handle(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&change));
+            },
+            true, 1},
+        {"refused, then exit", true, 17, [&] { refusedEnd(), Destroy(); }, true, 0},
+        {"display item", true, 17, [&] { FormMain->ppDisplayClick(nullptr), ends(60 * Minute); }, true, 1},
+        {"under a policy", true, 17,
+            [] { RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"0", 4); },
+            false, 0, L"（管理者による設定）（18:00まで）"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -352,8 +377,11 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         EXPECT_EQ(FormMain->ppHoldCancel->Enabled(), *row.until != 0);
         // Holding ends with the timed hold, whatever the state put back.
         EXPECT_EQ(PowerRecorder::Now(), row.balloons || row.after ? Held::No : Held::ByRequest);
+        // A timer runs only with a hold.
+        EXPECT_EQ(KillTimer(FormMain->Handle(), 2) != FALSE, FormMain->HoldEnd().has_value());
         Destroy();
     }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
     StoreKeepDisplayOn(false);
     ShellNotifyIcon = shell;
     SessionNotification = session;

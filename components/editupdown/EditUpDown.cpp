@@ -2,6 +2,7 @@
 
 #include "components/editupdown/NumberConversion.h"
 #include "framework/Handles.h"
+#include "framework/Library.h"
 #include "framework/Reader.h"
 #include "framework/Text.h"
 
@@ -35,14 +36,8 @@ HMODULE CommonControls()
 // Systems without an input method may lack the library or its entry points.
 HMODULE InputMethods()
 {
-    static const UniqueModule library(LoadLibraryW(L"imm32.dll"));
+    static const UniqueModule library(LoadSystemLibrary(L"imm32.dll"));
     return library.get();
-}
-
-template <class Fn>
-Fn LibraryEntry(HMODULE library, const char* name)
-{
-    return library ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
 }
 
 template <class Fn>
