@@ -48,8 +48,8 @@ class Tray(LullwickTest):
             self.assertIsNone(menu_x_window(), 'a menu on the press alone')
 
         x, y, w, h = open_menu(while_pressed=no_menu_yet)
-        # Six items and two separator lines.
-        self.assertGreater(h, 6 * 12)
+        # Eight items and two separator lines.
+        self.assertGreater(h, 8 * 12)
         screenshot('tray-menu.png', (0, 0, x + w + 8, y + h + 8))
         self.assertEqual(probe('menu')['window'].split()[0], '1')
         xdotool('key', 'Escape')
