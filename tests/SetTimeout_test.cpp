@@ -43,6 +43,9 @@ protected:
     }
     void Open()
     {
+        // The display server's answer to an earlier hiding comes late; arriving after the
+        // activation below, it would take the focus again.
+        PumpFor(100);
         if (FHold) {
             FormMain->ppHoldCustomClick(nullptr);
             FDialog = dynamic_cast<TNumberDialog*>(FormMain->FindComponent("FormHoldFor"));
