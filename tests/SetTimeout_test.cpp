@@ -301,4 +301,50 @@ TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
     EXPECT_TRUE(Shown());
 }
 
+// Moved to monitors of other scales: each form takes the rectangle the system suggests and lays
+// itself out again, from its description and without drift, every control inside its parent.
+TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
+{
+    const struct {
+        TForm* form;
+        TWinControl* panel;
+        SIZE client;
+    } forms[] = {{FormMain, FormMain->PanelVersion, {274, 208}}, {FDialog, FDialog->PanelTimeout, {225, 113}}};
+    const auto inside = [](auto& self, TWinControl* parent) -> void {
+        for (TWinControl* c : parent->Controls()) {
+            RECT r, area;
+            GetWindowRect(c->Handle(), &r);
+            GetClientRect(parent->Handle(), &area);
+            MapWindowPoints(parent->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2);
+            EXPECT_TRUE(r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom);
+            self(self, c);
+        }
+    };
+    for (const auto& [form, panel, designed] : forms) {
+        const int panelWidth = panel->Width();
+        form->Show();
+        for (const int dpi : {144, 120}) {
+            RECT window, client;
+            GetWindowRect(form->Handle(), &window);
+            GetClientRect(form->Handle(), &client);
+            const RECT suggested{window.left + 20, window.top + 10,
+                window.right + 20 + MulDiv(designed.cx, dpi, 96) - client.right,
+                window.bottom + 10 + MulDiv(designed.cy, dpi, 96) - client.bottom};
+            SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            GetWindowRect(form->Handle(), &window);
+            EXPECT_TRUE(EqualRect(&window, &suggested)) << dpi;
+            EXPECT_EQ(form->Font().Height(), MulDiv(-12, dpi, 96)) << dpi;
+            EXPECT_EQ(panel->Width(), MulDiv(panelWidth, dpi, 96)) << dpi;
+            inside(inside, form);
+        }
+    }
+    ICONINFO icon{};
+    ASSERT_TRUE(GetIconInfo(FormMain->ImageIcon->Picture().Handle(), &icon));
+    BITMAP picture{};
+    GetObjectW(icon.hbmColor, sizeof picture, &picture);
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
+    EXPECT_EQ(picture.bmWidth, 40); // loaded again at the new size, sharp
+}
+
 } // namespace
