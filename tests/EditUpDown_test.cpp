@@ -522,9 +522,8 @@ TEST_F(EditUpDownTest, ButtonsStayInsideTheEditAtEveryDpi)
         e->SetPosition(1);
         LogTextRect(e->Handle());
         form->Show();
-        RECT at;
-        GetWindowRect(form->Handle(), &at);
-        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&at));
+        const RECT suggested{0, 0, 400, 300};
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         PumpFor(30);
         const int bw = MulDiv(15, dpi, 96);
         RECT button;

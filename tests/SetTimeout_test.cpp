@@ -305,26 +305,23 @@ TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
 // itself out again, from its description and without drift, every control inside its parent.
 TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
 {
-    const struct {
-        TForm* form;
-        TWinControl* panel;
-        SIZE client;
-    } forms[] = {{FormMain, FormMain->PanelVersion, {274, 208}}, {FDialog, FDialog->PanelTimeout, {225, 113}}};
     const auto inside = [](auto& self, TWinControl* parent) -> void {
         for (TWinControl* c : parent->Controls()) {
-            RECT r, area;
+            RECT r, area, both;
             GetWindowRect(c->Handle(), &r);
             GetClientRect(parent->Handle(), &area);
             MapWindowPoints(parent->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2);
-            EXPECT_TRUE(r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom);
+            EXPECT_TRUE(UnionRect(&both, &r, &area) && EqualRect(&both, &area));
             self(self, c);
         }
     };
-    for (const auto& [form, panel, designed] : forms) {
-        const int panelWidth = panel->Width();
+    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog)}) {
         form->Show();
+        RECT window, client;
+        GetClientRect(form->Handle(), &client);
+        const SIZE designed{client.right, client.bottom};
+        const int panelWidth = form->Controls().front()->Width();
         for (const int dpi : {144, 120}) {
-            RECT window, client;
             GetWindowRect(form->Handle(), &window);
             GetClientRect(form->Handle(), &client);
             const RECT suggested{window.left + 20, window.top + 10,
@@ -334,16 +331,15 @@ TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
             GetWindowRect(form->Handle(), &window);
             EXPECT_TRUE(EqualRect(&window, &suggested)) << dpi;
             EXPECT_EQ(form->Font().Height(), MulDiv(-12, dpi, 96)) << dpi;
-            EXPECT_EQ(panel->Width(), MulDiv(panelWidth, dpi, 96)) << dpi;
+            EXPECT_EQ(form->Controls().front()->Width(), MulDiv(panelWidth, dpi, 96)) << dpi; // the panel
             inside(inside, form);
         }
     }
     ICONINFO icon{};
     ASSERT_TRUE(GetIconInfo(FormMain->ImageIcon->Picture().Handle(), &icon));
+    const UniqueHandle<HGDIOBJ, DeleteGdiObject> colour(icon.hbmColor), mask(icon.hbmMask);
     BITMAP picture{};
-    GetObjectW(icon.hbmColor, sizeof picture, &picture);
-    DeleteObject(icon.hbmColor);
-    DeleteObject(icon.hbmMask);
+    GetObjectW(colour.get(), sizeof picture, &picture);
     EXPECT_EQ(picture.bmWidth, 40); // loaded again at the new size, sharp
 }
 
