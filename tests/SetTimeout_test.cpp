@@ -301,7 +301,7 @@ TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
     EXPECT_TRUE(Shown());
 }
 
-// Moved to monitors of other scales: each form takes the rectangle the system suggests and lays
+// Moved to monitors of other scales: every form takes the rectangle the system suggests and lays
 // itself out again, from its description and without drift, every control inside its parent.
 TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
 {
@@ -315,7 +315,9 @@ TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
             self(self, c);
         }
     };
-    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog)}) {
+    FormMain->ppHoldCustomClick(nullptr); // a dialog made later
+    auto* hold = dynamic_cast<TForm*>(FormMain->FindComponent("FormHoldFor"));
+    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog), hold}) {
         form->Show();
         RECT window, client;
         GetClientRect(form->Handle(), &client);
