@@ -63,12 +63,11 @@ void TForm::Loaded()
     ScaleTo(ScreenPixelsPerInch());
 }
 
-bool TForm::ScaleTo(int pixelsPerInch)
+void TForm::ScaleTo(int pixelsPerInch)
 {
-    if (pixelsPerInch == FPixelsPerInch) return false;
+    if (pixelsPerInch == FPixelsPerInch) return;
     ScaleBy({FDesignedPixelsPerInch, FPixelsPerInch, pixelsPerInch});
     FPixelsPerInch = pixelsPerInch;
-    return true;
 }
 
 void TForm::ScaleBy(const TScale& scale)

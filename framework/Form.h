@@ -30,10 +30,8 @@ public:
     bool KeyPreview() const { return FKeyPreview; }
     void SetKeyPreview(bool keyPreview) { FKeyPreview = keyPreview; }
     TIcon& Icon() { return FIcon; }
-    // The resolution the form is laid out for now.
-    int PixelsPerInch() const { return FPixelsPerInch; }
-    // Lays the form out for another resolution, from its stored description's; false when it already is.
-    bool ScaleTo(int pixelsPerInch);
+    // Lays the form out for a resolution, from its stored description's.
+    void ScaleTo(int pixelsPerInch);
     void ScaleBy(const TScale& scale) override;
 
     TWinControl* ActiveControl() const { return FActiveControl; }
