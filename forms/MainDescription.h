@@ -87,7 +87,7 @@ object FormMain: TFormMain
       Height = 12
       Alignment = taCenter
       AutoSize = False
-      Caption = 'for Windows98/NT/2000'
+      Caption = 'for Windows 10/11'
     end
     object LabelCopyright: TLabel
       Left = 8

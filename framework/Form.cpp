@@ -21,9 +21,20 @@ RECT PlatformWorkArea()
     return work;
 }
 
+UINT PlatformWindowDpi(HWND window)
+{
+    // Looked up, as systems before Windows 10 (1607) lack it; they have one resolution for all monitors.
+    using DpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto forWindow = reinterpret_cast<DpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = forWindow ? forWindow(window) : 0;
+    return dpi ? dpi : static_cast<UINT>(ScreenPixelsPerInch());
+}
+
 } // namespace
 
 WorkAreaFn ScreenWorkArea = PlatformWorkArea;
+WindowDpiFn WindowPixelsPerInch = PlatformWindowDpi;
 
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
@@ -49,19 +60,23 @@ void TForm::Load(std::string_view description)
 void TForm::Loaded()
 {
     TWinControl::Loaded();
-    if (const int dpi = ScreenPixelsPerInch(); dpi != FPixelsPerInch) {
-        ScaleBy(dpi, FPixelsPerInch);
-        FPixelsPerInch = dpi;
-    }
+    ScaleTo(ScreenPixelsPerInch());
 }
 
-void TForm::ScaleBy(int m, int d)
+void TForm::ScaleTo(int pixelsPerInch)
 {
-    Font().SetHeight(MulDiv(Font().Height(), m, d));
-    FClientWidth = MulDiv(FClientWidth, m, d);
-    FClientHeight = MulDiv(FClientHeight, m, d);
+    if (pixelsPerInch == FPixelsPerInch) return;
+    ScaleBy({FDesignedPixelsPerInch, FPixelsPerInch, pixelsPerInch});
+    FPixelsPerInch = pixelsPerInch;
+}
+
+void TForm::ScaleBy(const TScale& scale)
+{
+    Font().SetHeight(scale(Font().Height()));
+    FClientWidth = scale(FClientWidth);
+    FClientHeight = scale(FClientHeight);
     ApplyClientSize();
-    for (TWinControl* child : Controls()) child->ScaleBy(m, d);
+    for (TWinControl* child : Controls()) child->ScaleBy(scale);
 }
 
 void TForm::BeforeDestruction()
@@ -100,6 +115,13 @@ void TForm::SetClientSize(int width, int height)
 
 void TForm::ApplyClientSize()
 {
+    if (HandleAllocated() && !IsIconic(Handle())) {
+        // The frame as the window has it: this system's, at the resolution of its monitor.
+        RECT client;
+        GetClientRect(Handle(), &client);
+        SetBounds(Left(), Top(), Width() - client.right + FClientWidth, Height() - client.bottom + FClientHeight);
+        return;
+    }
     RECT r{0, 0, FClientWidth, FClientHeight};
     AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
     SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
@@ -117,10 +139,7 @@ void TForm::CreateWnd()
 {
     TWinControl::CreateWnd();
     // The frame of this system may differ from the computed one: keep the client size.
-    RECT client;
-    GetClientRect(Handle(), &client);
-    if (client.right != FClientWidth || client.bottom != FClientHeight)
-        SetBounds(Left(), Top(), Width() + FClientWidth - client.right, Height() + FClientHeight - client.bottom);
+    ApplyClientSize();
 }
 
 void TForm::Show()
@@ -153,15 +172,20 @@ void TForm::SetVisible(bool visible)
         if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
         return;
     }
-    if (!FPositioned && FPosition == TPosition::poScreenCenter) {
-        const RECT work = ScreenWorkArea();
-        SetBounds(work.left + (work.right - work.left - Width()) / 2,
-            work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
-    }
+    // Laid out for the monitor it opens on, whose scale may differ from the one it was made for.
+    ScaleTo(static_cast<int>(WindowPixelsPerInch(Handle())));
+    if (!FPositioned && FPosition == TPosition::poScreenCenter) CentreOnWorkArea();
     FPositioned = true;
     if (OnShow) OnShow(this);
     UpdateShowing();
     ShowWindow(Handle(), SW_SHOW);
+}
+
+void TForm::CentreOnWorkArea()
+{
+    const RECT work = ScreenWorkArea();
+    SetBounds(work.left + (work.right - work.left - Width()) / 2, work.top + (work.bottom - work.top - Height()) / 2,
+        Width(), Height());
 }
 
 void TForm::Close()
@@ -294,6 +318,14 @@ void TForm::WndProc(TMessage& m)
             return;
         }
         break;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scale, or the scale changed: the suggested rectangle
+        // keeps the window where the user has it, and the frame is the new resolution's already.
+        const RECT& suggested = *reinterpret_cast<const RECT*>(m.LParam);
+        SetBounds(suggested.left, suggested.top, suggested.right - suggested.left, suggested.bottom - suggested.top);
+        ScaleTo(HIWORD(m.WParam));
+        return;
+    }
     case WM_QUERYENDSESSION:
         m.Result = TRUE;
         return;
@@ -316,7 +348,7 @@ bool TForm::SetProperty(std::string_view name, const TValue& value, TReader& rea
     else if (name == "Position")
         FPosition = value.AsIdentifier() == "poScreenCenter" ? TPosition::poScreenCenter : TPosition::poDesigned;
     else if (name == "KeyPreview") SetKeyPreview(value.AsBool());
-    else if (name == "PixelsPerInch") FPixelsPerInch = value.AsInt();
+    else if (name == "PixelsPerInch") FDesignedPixelsPerInch = FPixelsPerInch = value.AsInt();
     else if (name == "Color" || name == "ShowHint" || name == "TextHeight") return true; // system colours, no hints
     else if (name == "OnCreate") OnCreate = reader.Method<TNotifyEvent>(value);
     else if (name == "OnDestroy") OnDestroy = reader.Method<TNotifyEvent>(value);

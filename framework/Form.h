@@ -30,7 +30,9 @@ public:
     bool KeyPreview() const { return FKeyPreview; }
     void SetKeyPreview(bool keyPreview) { FKeyPreview = keyPreview; }
     TIcon& Icon() { return FIcon; }
-    void ScaleBy(int m, int d) override;
+    // Lays the form out for a resolution, from its stored description's.
+    void ScaleTo(int pixelsPerInch);
+    void ScaleBy(const TScale& scale) override;
 
     TWinControl* ActiveControl() const { return FActiveControl; }
     void FocusControl(TWinControl* control);
@@ -61,6 +63,7 @@ private:
     DWORD Style() const;
     DWORD ExStyle() const;
     void ApplyClientSize();
+    void CentreOnWorkArea();
     // Gives the focus to the control that last had it, or to the first in tab order; false when none can take it.
     bool FocusActiveControl();
     // Focus moved by the keyboard selects an edit's whole text, as the system's dialogs do.
@@ -73,6 +76,7 @@ private:
     bool FPositioned = false;
     bool FKeyPreview = false;
     int FClientWidth = 0, FClientHeight = 0;
+    int FDesignedPixelsPerInch = 96;
     int FPixelsPerInch = 96;
     TWinControl* FActiveControl = nullptr;
     TIcon FIcon;
@@ -83,3 +87,8 @@ int ScreenPixelsPerInch();
 // The screen without the taskbar, where forms are centred; tests replace it.
 using WorkAreaFn = RECT (*)();
 extern WorkAreaFn ScreenWorkArea;
+
+// The resolution of the monitor a window is on (the system's where the system cannot tell);
+// tests replace it to open a form on a monitor of another scale.
+using WindowDpiFn = UINT (*)(HWND window);
+extern WindowDpiFn WindowPixelsPerInch;

@@ -59,6 +59,8 @@ void TLabel::CreateParams(TCreateParams& params)
 
 bool TLabel::CtlColor(HDC dc, LRESULT& brush)
 {
+    // The system's text colour, as its face colour lies beneath: readable in a contrast theme too.
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkMode(dc, TRANSPARENT);
     brush = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     return true;
@@ -151,6 +153,17 @@ void TImage::CreateParams(TCreateParams& params)
 void TImage::CreateWnd()
 {
     TWinControl::CreateWnd();
+    ShowPicture();
+}
+
+void TImage::ScaleBy(const TScale& scale)
+{
+    TWinControl::ScaleBy(scale);
+    if (HandleAllocated()) ShowPicture();
+}
+
+void TImage::ShowPicture()
+{
     // Loaded at the control's own size, so the picture stays sharp at any scale.
     if (!FResource.empty()) FPicture.LoadFromResource(GetModuleHandleW(nullptr), FResource.c_str(), Width());
     SendMessageW(Handle(), STM_SETICON, reinterpret_cast<WPARAM>(FPicture.Handle()), 0);

@@ -82,12 +82,15 @@ public:
     const TIcon& Picture() const { return FPicture; }
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
     bool CanFocus() const override { return false; }
+    void ScaleBy(const TScale& scale) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
 
 private:
+    void ShowPicture();
+
     std::wstring FResource;
     TIcon FPicture;
 };

@@ -108,11 +108,11 @@ int TWinControl::ClientHeight()
     return r.bottom;
 }
 
-void TWinControl::ScaleBy(int m, int d)
+void TWinControl::ScaleBy(const TScale& scale)
 {
-    SetBounds(MulDiv(FLeft, m, d), MulDiv(FTop, m, d), MulDiv(FWidth, m, d), MulDiv(FHeight, m, d));
-    if (!FParentFont) FFont.SetHeight(MulDiv(FFont.Height(), m, d));
-    for (TWinControl* child : FControls) child->ScaleBy(m, d);
+    SetBounds(scale(FLeft), scale(FTop), scale(FWidth), scale(FHeight));
+    if (!FParentFont) FFont.SetHeight(scale(FFont.Height()));
+    for (TWinControl* child : FControls) child->ScaleBy(scale);
 }
 
 void TWinControl::UpdateBoundsFromWindow()

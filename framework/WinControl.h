@@ -29,6 +29,13 @@ struct TCreateParams {
 
 class TForm;
 
+// Takes lengths laid out at `from` pixels per inch to `to`. A length is taken back to the
+// `designed` resolution first, so that moving between monitors does not drift by rounding.
+struct TScale {
+    int designed, from, to;
+    int operator()(int length) const { return MulDiv(MulDiv(length, designed, from), to, designed); }
+};
+
 class TWinControl : public TComponent {
 public:
     static constexpr const char* ClassName = "TWinControl";
@@ -53,8 +60,8 @@ public:
     void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
     int ClientWidth();
     int ClientHeight();
-    // Scales position, size and own font by m/d, children included.
-    virtual void ScaleBy(int m, int d);
+    // Scales position, size and own font, children included.
+    virtual void ScaleBy(const TScale& scale);
 
     bool Visible() const { return FVisible; }
     virtual void SetVisible(bool visible);

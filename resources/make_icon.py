@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program icon (a monitor with a crescent moon: the screen saver
-sleeps) and writes resources/Lullwick.ico: 16 and 32 pixels in 16 colours,
-48 and 256 pixels in true colour."""
+sleeps) and writes resources/Lullwick.ico: true colour with alpha at every size
+Windows asks for from 100 % to 200 % and beyond; 48 pixels and up are stored
+PNG-compressed, as Windows allows, to keep the program small."""
 import struct
 import zlib
 from pathlib import Path
@@ -72,21 +73,6 @@ def and_mask(rows, opaque):
     return bytes(out)
 
 
-def dib_4bpp(size):
-    rows = render(size, 1)
-    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
-    palette = b''.join(struct.pack('<BBBB', b, g, r, 0) for r, g, b in VGA)
-    stride = ((size * 4 + 31) // 32) * 4
-    pixels = bytearray()
-    for row in reversed(rows):
-        line = bytearray(stride)
-        for x, (c, cov, _, _) in enumerate(row):
-            idx = c if (c is not None and cov >= 0.5) else 0
-            line[x // 2] |= idx << (4 if x % 2 == 0 else 0)
-        pixels += line
-    return header + palette + bytes(pixels) + and_mask(rows, lambda p: p[0] is not None and p[1] >= 0.5)
-
-
 def rgba_rows(size):
     rows = render(size, 4)
     out = []
@@ -123,15 +109,18 @@ def png(size):
             chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+PNG_FROM = 48
+
+
 def main():
-    images = [(16, 16, 4, dib_4bpp(16)), (32, 16, 4, dib_4bpp(32)), (48, 0, 32, dib_32bpp(48)),
-              (256, 0, 32, png(256))]
+    images = [(size, png(size) if size >= PNG_FROM else dib_32bpp(size)) for size in SIZES]
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, colours, bits, data in images:
-        out += struct.pack('<BBBBHHII', size % 256, size % 256, colours, 0, 1, bits, len(data), offset)
+    for size, data in images:
+        out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
-    out += b''.join(data for *_, data in images)
+    out += b''.join(data for _, data in images)
     Path(__file__).with_name('Lullwick.ico').write_bytes(out)
 
 

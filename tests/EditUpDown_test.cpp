@@ -12,6 +12,20 @@
 
 namespace {
 
+// The formatting rectangle last given to an edit, seen in front of the framework.
+RECT textRect{};
+WNDPROC editProcedure = nullptr;
+LRESULT CALLBACK RecordTextRect(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == EM_SETRECTNP) textRect = *reinterpret_cast<const RECT*>(lParam);
+    return CallWindowProcW(editProcedure, window, msg, wParam, lParam);
+}
+void LogTextRect(HWND edit)
+{
+    editProcedure =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordTextRect)));
+}
+
 TEST(NumberConversion, DecimalHexAndTheFallback)
 {
     using number::StrToIntDef;
@@ -323,6 +337,12 @@ TEST_F(EditUpDownTest, ArrowKeysStepFromTheTextWithinTheBounds)
     EXPECT_EQ(e->Position(), 9999);
     EXPECT_EQ(e->Text(), "9999");
     EXPECT_EQ(beeps, 0);
+    SetShiftHeld(true); // Shift changes nothing
+    Key(e, VK_DOWN);
+    EXPECT_EQ(e->Position(), 9998);
+    Key(e, VK_UP);
+    SetShiftHeld(false);
+    EXPECT_EQ(e->Position(), 9999);
 }
 
 TEST_F(EditUpDownTest, ArrowButtonsStepAndTheEditFollows)
@@ -452,6 +472,10 @@ TEST_F(EditUpDownTest, MinAboveMaxAcceptsNothing)
     Key(e, VK_UP);
     Key(e, VK_DOWN);
     EXPECT_EQ(e->Text(), "7");
+    e->SetPosition(8); // written by code, it is the fallback all the same
+    Clear(e);
+    EXPECT_FALSE(e->TakeText());
+    EXPECT_EQ(e->Text(), "8");
 }
 
 TEST_F(EditUpDownTest, ButtonsSitInsideTheRightEdge)
@@ -460,6 +484,7 @@ TEST_F(EditUpDownTest, ButtonsSitInsideTheRightEdge)
     FForm->Font().SetHeight(12);
     TEditUpDown* e = DialogEdit();
     ASSERT_EQ(e->RequiredHeight(), 21);
+    LogTextRect(e->Handle());
     FForm->Show();
     PumpFor(30);
     EXPECT_EQ(e->Height(), 21);
@@ -482,6 +507,7 @@ TEST_F(EditUpDownTest, ButtonsSitInsideTheRightEdge)
     SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
     EXPECT_LE(text.right, b->Left());
     EXPECT_EQ(b->Left(), 70);
+    EXPECT_EQ(textRect.bottom, e->ClientHeight() + 1); // a pixel below: the platform rounds it to lines
 }
 
 TEST_F(EditUpDownTest, ButtonsStayInsideTheEditAtEveryDpi)
@@ -494,8 +520,10 @@ TEST_F(EditUpDownTest, ButtonsStayInsideTheEditAtEveryDpi)
         e->SetParent(form);
         e->SetBounds(96, 32, 57, 21);
         e->SetPosition(1);
-        form->ScaleBy(dpi, 96);
+        LogTextRect(e->Handle());
         form->Show();
+        const RECT suggested{0, 0, 400, 300};
+        SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         PumpFor(30);
         const int bw = MulDiv(15, dpi, 96);
         RECT button;
@@ -510,6 +538,7 @@ TEST_F(EditUpDownTest, ButtonsStayInsideTheEditAtEveryDpi)
         RECT text;
         SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
         EXPECT_LE(text.right, button.left) << dpi; // the text keeps clear of the buttons
+        EXPECT_EQ(textRect.bottom, e->ClientHeight() + 1) << dpi;
         Free(form);
     }
 }

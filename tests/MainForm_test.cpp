@@ -542,11 +542,12 @@ TEST_F(MainFormTest, EveryShowingAfterATrayMenuFocusesTheCloseButtonForEnterAndE
     EXPECT_FALSE(TakeQuitMessage());
 }
 
-TEST_F(MainFormTest, ScalingToTheScreensDpiKeepsEveryProportion)
+TEST_F(MainFormTest, OpenedOnAMonitorAt144PpiScaledAndInTheSystemsColours)
 {
     Create();
-    FormMain->ScaleBy(3, 2); // 96 to 144 pixels per inch
+    const WindowDpiFn original = std::exchange(WindowPixelsPerInch, [](HWND) -> UINT { return 144; });
     FormMain->ppVersionClick(nullptr);
+    WindowPixelsPerInch = original;
     RECT client;
     GetClientRect(FormMain->Handle(), &client);
     EXPECT_EQ(client.right, 411);
@@ -558,6 +559,12 @@ TEST_F(MainFormTest, ScalingToTheScreensDpiKeepsEveryProportion)
     EXPECT_EQ(FormMain->ButtonClose->Width(), 113); // rounded, as MulDiv does
     EXPECT_EQ(FormMain->ImageIcon->Width(), 48);
     EXPECT_EQ(FormMain->PanelVersion->Height(), 242);
+    const HDC dc = CreateCompatibleDC(nullptr); // labels write in the system's colour, a contrast theme's too
+    SetTextColor(dc, RGB(1, 2, 3));
+    SendMessageW(FormMain->PanelVersion->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+        reinterpret_cast<LPARAM>(FormMain->Label3->Handle()));
+    EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT));
+    DeleteDC(dc);
 }
 
 TEST(HelpFile, SitsBesideTheProgram)

@@ -304,4 +304,48 @@ TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
     EXPECT_TRUE(Shown());
 }
 
+// Moved to monitors of other scales: every form takes the rectangle the system suggests and lays
+// itself out again, from its description and without drift, every control inside its parent.
+TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
+{
+    const auto inside = [](auto& self, TWinControl* parent) -> void {
+        for (TWinControl* c : parent->Controls()) {
+            RECT r, area, both;
+            GetWindowRect(c->Handle(), &r);
+            GetClientRect(parent->Handle(), &area);
+            MapWindowPoints(parent->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&area), 2);
+            EXPECT_TRUE(UnionRect(&both, &r, &area) && EqualRect(&both, &area));
+            self(self, c);
+        }
+    };
+    FormMain->ppHoldCustomClick(nullptr); // a dialog made later
+    auto* hold = dynamic_cast<TForm*>(FormMain->FindComponent("FormHoldFor"));
+    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog), hold}) {
+        form->Show();
+        RECT window, client;
+        GetClientRect(form->Handle(), &client);
+        const SIZE designed{client.right, client.bottom};
+        const int panelWidth = form->Controls().front()->Width();
+        for (const int dpi : {144, 120}) {
+            GetWindowRect(form->Handle(), &window);
+            GetClientRect(form->Handle(), &client);
+            const RECT suggested{window.left + 20, window.top + 10,
+                window.right + 20 + MulDiv(designed.cx, dpi, 96) - client.right,
+                window.bottom + 10 + MulDiv(designed.cy, dpi, 96) - client.bottom};
+            SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+            GetWindowRect(form->Handle(), &window);
+            EXPECT_TRUE(EqualRect(&window, &suggested)) << dpi;
+            EXPECT_EQ(form->Font().Height(), MulDiv(-12, dpi, 96)) << dpi;
+            EXPECT_EQ(form->Controls().front()->Width(), MulDiv(panelWidth, dpi, 96)) << dpi; // the panel
+            inside(inside, form);
+        }
+    }
+    ICONINFO icon{};
+    ASSERT_TRUE(GetIconInfo(FormMain->ImageIcon->Picture().Handle(), &icon));
+    const UniqueHandle<HGDIOBJ, DeleteGdiObject> colour(icon.hbmColor), mask(icon.hbmMask);
+    BITMAP picture{};
+    GetObjectW(colour.get(), sizeof picture, &picture);
+    EXPECT_EQ(picture.bmWidth, 40); // loaded again at the new size, sharp
+}
+
 } // namespace

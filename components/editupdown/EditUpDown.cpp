@@ -234,10 +234,10 @@ void TEditUpDown::PlaceSpinButton()
     if (HandleAllocated()) AdjustTextRect();
 }
 
-void TEditUpDown::ScaleBy(int m, int d)
+void TEditUpDown::ScaleBy(const TScale& scale)
 {
-    const int buttonWidth = MulDiv(FSpinButton->Width(), m, d);
-    TCustomEdit::ScaleBy(m, d);
+    const int buttonWidth = scale(FSpinButton->Width());
+    TCustomEdit::ScaleBy(scale);
     // The buttons' place follows from the edit's new size; scaling it as well would
     // move them a second time, out of the edit.
     FSpinButton->SetWidth(buttonWidth);
@@ -270,7 +270,7 @@ void TEditUpDown::SetPosition(int16_t value)
 {
     FSpinButton->SetControlPos(value);
     SetText(text::IntToStr(FSpinButton->GetControlPos()));
-    FLastValue = FSpinButton->GetControlPos();
+    FLastValue = Position();
 }
 
 void TEditUpDown::Loaded()

@@ -61,7 +61,7 @@ public:
 
     bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
     void Loaded() override;
-    void ScaleBy(int m, int d) override;
+    void ScaleBy(const TScale& scale) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
