@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr EXECUTION_STATE ThreadStateHeld = ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED;
 constexpr POWER_REQUEST_TYPE HeldTypes[] = {PowerRequestDisplayRequired, PowerRequestSystemRequired};
 
 void ClearRequests(HANDLE request)
@@ -42,25 +41,33 @@ bool StoreKeepDisplayOn(bool on)
                sizeof one) == ERROR_SUCCESS;
 }
 
-void TDisplayRequest::Hold(bool hold)
+void TDisplayRequest::Hold(bool display, bool system)
 {
-    if (hold == FHeld) return;
-    if (!hold) {
-        if (FByThreadState) PowerCalls.SetThreadState(ES_CONTINUOUS);
-        else ClearRequests(FRequest.get());
-        FHeld = false;
-        return;
-    }
+    if (display == FDisplay && system == FSystem) return;
     // Where no power request can be made (older systems, Wine), the thread's execution state does the same.
-    FByThreadState = !HoldByRequest();
+    if (!FByThreadState && !SetRequests(display, system)) {
+        if (FRequest) ClearRequests(FRequest.get());
+        FByThreadState = true;
+    }
     // Its answer is the previous state, which may be none: it is not read, and the release always follows.
-    if (FByThreadState) PowerCalls.SetThreadState(ThreadStateHeld);
-    FHeld = true;
+    if (FByThreadState)
+        PowerCalls.SetThreadState(
+            ES_CONTINUOUS | (display ? ES_DISPLAY_REQUIRED : 0u) | (system ? ES_SYSTEM_REQUIRED : 0u));
+    FDisplay = display;
+    FSystem = system;
 }
 
-bool TDisplayRequest::HoldByRequest()
+void TDisplayRequest::Renew()
+{
+    const bool display = FDisplay, system = FSystem;
+    Hold(false, false);
+    Hold(display, system);
+}
+
+bool TDisplayRequest::SetRequests(bool display, bool system)
 {
     if (!FRequest) {
+        if (!display && !system) return true;
         static wchar_t reason[] = L"Lullwick：画面を消さない（スリープ防止）";
         REASON_CONTEXT context{POWER_REQUEST_CONTEXT_VERSION, POWER_REQUEST_CONTEXT_SIMPLE_STRING, {}};
         context.Reason.SimpleReasonString = reason;
@@ -68,11 +75,12 @@ bool TDisplayRequest::HoldByRequest()
         if (request == INVALID_HANDLE_VALUE || !request) return false;
         FRequest.reset(request);
     }
-    for (const POWER_REQUEST_TYPE type : HeldTypes) {
-        if (!PowerCalls.SetRequest(FRequest.get(), type)) {
-            ClearRequests(FRequest.get());
-            return false;
-        }
-    }
-    return true;
+    // Requests count: each type is set once while held and cleared once when let go.
+    const auto change = [this](POWER_REQUEST_TYPE type, bool held, bool wanted) {
+        if (held == wanted) return true;
+        if (!wanted) return PowerCalls.ClearRequest(FRequest.get(), type), true;
+        return PowerCalls.SetRequest(FRequest.get(), type) != FALSE;
+    };
+    return change(PowerRequestDisplayRequired, FDisplay, display) &&
+        change(PowerRequestSystemRequired, FSystem, system);
 }

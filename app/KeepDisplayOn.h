@@ -29,15 +29,17 @@ public:
     TDisplayRequest() = default;
     TDisplayRequest(const TDisplayRequest&) = delete;
     TDisplayRequest& operator=(const TDisplayRequest&) = delete;
-    ~TDisplayRequest() { Hold(false); }
+    ~TDisplayRequest() { Hold(false, false); }
 
-    void Hold(bool hold);
-    bool Held() const { return FHeld; }
+    void Hold(bool display, bool system);
+    // Lets go and takes again what is held: the system ends requests by itself at a lid close or on battery.
+    void Renew();
 
 private:
-    bool HoldByRequest();
+    bool SetRequests(bool display, bool system);
 
     UniqueKernelHandle FRequest;
-    bool FHeld = false;
+    bool FDisplay = false;
+    bool FSystem = false;
     bool FByThreadState = false;
 };

@@ -1,6 +1,7 @@
 #include "app/cm_lullwick.h"
 
 #include "framework/Application.h"
+#include "framework/Handles.h"
 
 namespace {
 
@@ -65,4 +66,20 @@ bool ScreenSaverSetByPolicy()
 {
     return RegGetValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", RRF_RT_ANY, nullptr, nullptr,
                nullptr) == ERROR_SUCCESS;
+}
+
+bool LockSetByPolicy()
+{
+    if (ScreenSaverSetByPolicy()) return true;
+    HKEY opened = nullptr;
+    // The machine's own view, also from the 32-bit program.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, InactivityPolicyKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY, &opened) !=
+        ERROR_SUCCESS)
+        return false;
+    const UniqueRegistryKey key(opened);
+    DWORD seconds = 0;
+    DWORD size = sizeof seconds;
+    return RegGetValueW(key.get(), nullptr, L"InactivityTimeoutSecs", RRF_RT_REG_DWORD, nullptr, &seconds, &size) ==
+        ERROR_SUCCESS &&
+        seconds > 0;
 }

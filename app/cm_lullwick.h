@@ -29,6 +29,10 @@ extern SystemParametersFn SystemParameters;
 // applies the policy's state whatever is written.
 bool ScreenSaverSetByPolicy();
 inline constexpr wchar_t ScreenSaverPolicyKey[] = L"Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+// Whether the administrator decides when the session locks: a policy sets the
+// screen saver, or the machine locks after a set time without input.
+bool LockSetByPolicy();
+inline constexpr wchar_t InactivityPolicyKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 // Writes a value of the user profile; tests replace it to watch the write.
 using ProfileSetValueFn = LSTATUS(WINAPI*)(
     HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size);

@@ -2,13 +2,13 @@
 
 #include "app/CommandLine.h"
 #include "app/Lifecycle.h"
+#include "app/Session.h"
 #include "app/cm_lullwick.h"
 #include "components/trayicon/TrayIcon.h"
 #include "forms/MainDescription.h"
 #include "forms/HoldFor.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
-#include "framework/Library.h"
 #include "framework/Menus.h"
 #include "framework/MessageBox.h"
 #include "framework/StdCtrls.h"
@@ -23,44 +23,7 @@ const char* const TFormMain::Description = MainDescription.data();
 namespace {
 
 constexpr UINT_PTR TrayRetryTimer = 1;
-constexpr UINT_PTR HoldTimer = 2;
 constexpr ULONGLONG TicksPerMinute = 60ull * 10'000'000;
-
-ULONGLONG SystemClock()
-{
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime;
-}
-
-// GUID_CONSOLE_DISPLAY_STATE, without the library that defines it.
-constexpr GUID DisplayStateSetting{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-
-void PlatformSessionNotification(HWND window, bool on)
-{
-    // Looked up when first needed: most runs never wait for an unlock.
-    static const UniqueModule library(LoadSystemLibrary(L"wtsapi32.dll"));
-    using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
-    using UnregisterFn = BOOL(WINAPI*)(HWND);
-    static const auto start = LibraryEntry<RegisterFn>(library.get(), "WTSRegisterSessionNotification");
-    static const auto stop = LibraryEntry<UnregisterFn>(library.get(), "WTSUnRegisterSessionNotification");
-    // The display coming back from power saving, the other time the system refuses the screen-saver change.
-    static HPOWERNOTIFY display = nullptr;
-    if (on) {
-        if (start) start(window, 0 /* this session */);
-        display = RegisterPowerSettingNotification(window, &DisplayStateSetting, DEVICE_NOTIFY_WINDOW_HANDLE);
-        return;
-    }
-    if (stop) stop(window);
-    if (display) UnregisterPowerSettingNotification(std::exchange(display, nullptr));
-}
-
-bool DisplayCameOn(LPARAM setting)
-{
-    const auto* change = reinterpret_cast<const POWERBROADCAST_SETTING*>(setting);
-    return change && change->PowerSetting == DisplayStateSetting && change->DataLength >= sizeof(DWORD) &&
-        *reinterpret_cast<const DWORD*>(change->Data) == 1;
-}
 
 SYSTEMTIME LocalTime(ULONGLONG utc)
 {
@@ -90,9 +53,6 @@ bool FileExists(const std::wstring& path)
 }
 
 } // namespace
-
-ClockFn HoldClock = SystemClock;
-SessionNotificationFn SessionNotification = PlatformSessionNotification;
 
 void TFormMain::DeclareBindings(TBindings& b)
 {
@@ -150,13 +110,13 @@ void TFormMain::FormCreate(TComponent*)
         return;
     }
     PutBackUnfinishedRun();
-    KeepDisplayOn = LoadKeepDisplayOn();
-    ppDisplay->SetChecked(KeepDisplayOn);
     ShowTrayIcon();
-    SavedScreenSaverActive = StateToPutBack();
-    SavedStateStored = StoreForThisRun(*SavedScreenSaverActive);
-    SetScreenSaverActive(false);
-    SetHolding(true);
+    FRules.OnPutBack = [this] {
+        TrayIcon->ShowBalloon("Lullwick",
+            text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info);
+    };
+    FRules.Start(Handle());
+    UpdateDisplayCaption();
     UpdateStatusCaption();
     UpdateTimeoutCaption();
     HideMainWindow();
@@ -197,18 +157,21 @@ void TFormMain::WndProc(TMessage& message)
     switch (message.Msg) {
     case WM_TIMER:
         if (message.WParam == TrayRetryTimer) return RetryTrayIcon();
-        if (message.WParam == HoldTimer) return CheckHoldEnd();
+        if (message.WParam == THoldingRules::Timer) return FRules.ClockChanged();
         break;
-    // The timer does not count while the system sleeps, and the clock may have moved: the end is read afresh.
     case WM_POWERBROADCAST:
-        if (message.WParam == PBT_APMRESUMEAUTOMATIC) CheckHoldEnd();
-        if (message.WParam == PBT_POWERSETTINGCHANGE && DisplayCameOn(message.LParam)) RetryPutBack();
+        if (message.WParam == PBT_APMRESUMEAUTOMATIC || message.WParam == PBT_APMRESUMESUSPEND) FRules.Resumed();
+        if (message.WParam == PBT_POWERSETTINGCHANGE && DisplayCameOn(message.LParam)) FRules.DisplayCameOn();
         break;
     case WM_TIMECHANGE:
-        CheckHoldEnd();
+        FRules.ClockChanged();
         break;
     case WM_WTSSESSION_CHANGE:
-        if (message.WParam == WTS_SESSION_UNLOCK) RetryPutBack();
+        FRules.SessionChanged(message.WParam);
+        break;
+    case WM_SETTINGCHANGE:
+        if (message.LParam && !lstrcmpW(reinterpret_cast<const wchar_t*>(message.LParam), L"Policy"))
+            FRules.PolicyChanged();
         break;
     default:
         break;
@@ -218,9 +181,8 @@ void TFormMain::WndProc(TMessage& message)
 
 void TFormMain::FormDestroy(TComponent*)
 {
-    SetPutBackPending(false); // nothing is to wait for a window that goes
-    // A one-job run has nothing to put back; a description that failed to load may not have made the exit item.
-    RestoreAtExit(SavedScreenSaverActive, ppExit && ppExit->Tag() != 0, SavedStateStored);
+    // A description that failed to load may not have made the exit item.
+    FRules.Exit(ppExit && ppExit->Tag() != 0);
 }
 
 void TFormMain::FormClose(TComponent*, TCloseAction& Action)
@@ -245,13 +207,13 @@ void TFormMain::ppVersionClick(TComponent*) { Show(); }
 
 void TFormMain::PopupMenuPopup(TComponent*)
 {
-    RetryPutBack(); // one refused while the session was locked
-    // A screen saver switched on elsewhere is no longer held off; a policy's state was never ours to hold.
-    if (GetScreenSaverActive() && !ScreenSaverSetByPolicy()) SetHolding(false);
+    FRules.Look();
     UpdateStatusCaption();
     UpdateTimeoutCaption();
-    for (TMenuItem* item : ppHoldFor->Items()) item->SetChecked(FHoldEnd && item == FHoldItem);
-    ppHoldCancel->SetEnabled(FHoldEnd.has_value());
+    UpdateDisplayCaption();
+    const bool timed = FRules.End().has_value();
+    for (TMenuItem* item : ppHoldFor->Items()) item->SetChecked(timed && item == FHoldItem);
+    ppHoldCancel->SetEnabled(timed);
     // Shift+F10 is how the keyboard opens a menu, no wish to leave the screen saver off.
     const bool shift = !TrayIcon->PopupFromKeyboard() && (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     ppExit->SetCaption(text::FromUtf8(shift ? "無効状態で終了" : "終了"));
@@ -261,14 +223,13 @@ void TFormMain::PopupMenuPopup(TComponent*)
 void TFormMain::ppExecuteClick(TComponent*)
 {
     ExecuteDelay(1000);
-    SetScreenSaverActive(true);
-    SetHolding(false);
+    FRules.SwitchOnForStart();
     ExecuteScreenSaver();
 }
 
 void TFormMain::ppStatusClick(TComponent*)
 {
-    if (const bool on = !GetScreenSaverActive(); SetScreenSaverActive(on)) SetHolding(!on);
+    FRules.ToggleScreenSaver();
     UpdateStatusCaption();
 }
 
@@ -313,22 +274,8 @@ void TFormMain::HideMainWindow()
 
 void TFormMain::ppDisplayClick(TComponent*)
 {
-    KeepDisplayOn = !KeepDisplayOn;
-    // A profile that refuses the choice still has it applied for this run.
-    StoreKeepDisplayOn(KeepDisplayOn);
-    ppDisplay->SetChecked(KeepDisplayOn);
-    // Holding itself, and a timed hold with it, goes on as it was.
-    DisplayRequest.Hold(KeepDisplayOn && Holding);
-}
-
-void TFormMain::SetHolding(bool holding)
-{
-    Holding = holding;
-    DisplayRequest.Hold(KeepDisplayOn && Holding);
-    // Whatever holds anew or lets go is newer than a timed hold and its put-back.
-    FHoldEnd.reset();
-    KillTimer(Handle(), HoldTimer);
-    SetPutBackPending(false);
+    FRules.ChooseKeepDisplayOn(!FRules.Facts().keepDisplayOn);
+    UpdateDisplayCaption();
 }
 
 void TFormMain::ppHoldClick(TComponent* Sender)
@@ -348,54 +295,21 @@ void TFormMain::ppHoldCustomClick(TComponent*)
     FHoldDialog->Show();
 }
 
-void TFormMain::ppHoldCancelClick(TComponent*) { SetHolding(true); }
+void TFormMain::ppHoldCancelClick(TComponent*) { FRules.CancelEnd(); }
 
 void TFormMain::HoldFor(int minutes, TMenuItem* item)
 {
-    if (GetScreenSaverActive()) SetScreenSaverActive(false);
-    SetHolding(true);
-    FHoldEnd = HoldClock() + static_cast<ULONGLONG>(minutes) * TicksPerMinute;
     FHoldItem = item;
-    CheckHoldEnd();
+    FRules.HoldUntil(HoldClock() + static_cast<ULONGLONG>(minutes) * TicksPerMinute);
     UpdateStatusCaption();
-}
-
-void TFormMain::CheckHoldEnd()
-{
-    if (!FHoldEnd) return;
-    const ULONGLONG now = HoldClock();
-    if (now < *FHoldEnd) {
-        // Rounded up, so that the timer never comes before the end.
-        const ULONGLONG left = (*FHoldEnd - now + 9'999) / 10'000;
-        SetTimer(Handle(), HoldTimer, static_cast<UINT>(std::min<ULONGLONG>(left, USER_TIMER_MAXIMUM)), nullptr);
-        return;
-    }
-    // The end puts back what an exit would, and stays in the tray.
-    SetHolding(false);
-    SetPutBackPending(true);
-    RetryPutBack();
-}
-
-void TFormMain::RetryPutBack()
-{
-    if (!FPutBackPending || !PutBackScreenSaverActive(*SavedScreenSaverActive)) return;
-    SetPutBackPending(false);
-    TrayIcon->ShowBalloon("Lullwick",
-        text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info);
-}
-
-void TFormMain::SetPutBackPending(bool pending)
-{
-    if (pending == FPutBackPending) return;
-    FPutBackPending = pending;
-    SessionNotification(Handle(), pending);
 }
 
 // The head, the screen saver's state in a word, what decides it, and "＞", in code page 932.
 std::string TFormMain::StateText(const char* head) const
 {
     const char* setBy = ScreenSaverSetByPolicy() ? "（管理者による設定）" : "";
-    const std::string until = FHoldEnd ? UntilText(*FHoldEnd, HoldClock()) : "";
+    const std::optional<ULONGLONG> end = FRules.End();
+    const std::string until = end ? UntilText(*end, HoldClock()) : "";
     return text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + setBy + until + "＞");
 }
 
@@ -410,4 +324,13 @@ void TFormMain::UpdateTimeoutCaption()
 {
     ppTimeout->SetCaption(
         text::FromUtf8("＜現在の待ち時間\t：　" + text::IntToStr(GetScreenSaverTimeout()) + "分＞ ..."));
+}
+
+void TFormMain::UpdateDisplayCaption()
+{
+    ppDisplay->SetChecked(FRules.Facts().keepDisplayOn);
+    // The administrator's lock keeps the display and the lock theirs: only sleep is held off.
+    ppDisplay->SetCaption(
+        text::FromUtf8(FRules.Facts().lockByPolicy ? "画面を消さない（管理者の設定によりスリープ防止のみ）"
+                                                   : "画面を消さない（スリープ防止）"));
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The main form: tray controller and version window.
-#include "app/KeepDisplayOn.h"
+#include "app/HoldingRules.h"
 #include "framework/Com.h"
 #include "framework/Form.h"
 
@@ -71,8 +71,8 @@ public:
 
     // Holds the screen saver off for `minutes` from now; `item` carries the check mark meanwhile.
     void HoldFor(int minutes, TMenuItem* item);
-    // The end of the timed hold that runs, on HoldClock.
-    std::optional<ULONGLONG> HoldEnd() const { return FHoldEnd; }
+    // What is held and why.
+    const THoldingRules& Rules() const { return FRules; }
 
 protected:
     void DeclareBindings(TBindings& b) override;
@@ -86,31 +86,15 @@ private:
     void UpdateStatusCaption();
     void UpdateTimeoutCaption();
     std::string StateText(const char* head) const;
-    void SetHolding(bool holding);
-    void CheckHoldEnd();
-    void RetryPutBack();
-    void SetPutBackPending(bool pending);
+    void UpdateDisplayCaption();
 
-    // The state found at start; empty when start-up never switched the screen saver off.
-    std::optional<bool> SavedScreenSaverActive;
-    // This run's record of that state is in the user profile.
-    bool SavedStateStored = false;
     // Times the tray that refused the icon is still to be asked; 0 while not asking.
     int TrayAttemptsLeft = 0;
-    // The program keeps the screen saver off: from start-up, and whenever it
-    // switches it off, until it switches it on or ends.
-    bool Holding = false;
-    // The user's choice to keep the display on and the system awake while holding.
-    bool KeepDisplayOn = false;
-    TDisplayRequest DisplayRequest;
+    THoldingRules FRules;
     // COM for the shell's handlers, once the guide has been opened.
     std::optional<ComApartment> ShellCom;
-    // A timed hold: its end, and the menu item that chose it.
-    std::optional<ULONGLONG> FHoldEnd;
+    // The menu item that chose the timed hold's end.
     TMenuItem* FHoldItem = nullptr;
-    // A timed hold ended while the system refused the put-back: tried again at unlock, when the display
-    // comes back and at the next menu.
-    bool FPutBackPending = false;
     TFormHoldFor* FHoldDialog = nullptr;
 };
 
@@ -124,15 +108,6 @@ struct TTrayRetry {
     int attempts;
 };
 extern TTrayRetry TrayRetry;
-
-// The time now as a FILETIME, in 100-ns units since 1601 (UTC); tests replace it.
-using ClockFn = ULONGLONG (*)();
-extern ClockFn HoldClock;
-
-// Asks the system to tell `window` when the session is unlocked and when the
-// display comes back from power saving, or stops it; tests replace it.
-using SessionNotificationFn = void (*)(HWND window, bool on);
-extern SessionNotificationFn SessionNotification;
 
 // The wait before the screen saver starts; tests replace it.
 using SleepFn = void(WINAPI*)(DWORD milliseconds);

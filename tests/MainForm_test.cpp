@@ -2,6 +2,7 @@
 #include "app/KeepDisplayOn.h"
 #include "app/Lifecycle.h"
 #include "app/SavedState.h"
+#include "app/Session.h"
 #include "app/cm_lullwick.h"
 #include "components/trayicon/ShellNotify.h"
 #include "components/trayicon/TrayIcon.h"
@@ -127,42 +128,6 @@ TEST_F(MainFormTest, CaptionsComeFromFreshQueries)
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[5]), L"-");
 }
 
-// The power calls, recorded: how the display is held, by request or by the thread's state.
-enum class Held { No, ByRequest, ByThreadState, Muddled };
-struct PowerRecorder {
-    enum class Mode { Requests, NoRequest, RequestRefused } mode;
-    static inline Mode current;
-    static inline int types = 0; // bit per request type set
-    static inline EXECUTION_STATE thread = ES_CONTINUOUS;
-    static inline std::wstring reason;
-    TPowerCalls original = PowerCalls;
-    explicit PowerRecorder(Mode m) : mode(m)
-    {
-        current = m, types = 0, thread = ES_CONTINUOUS;
-        PowerCalls.CreateRequest = [](PREASON_CONTEXT c) -> HANDLE {
-            reason = c->Reason.SimpleReasonString;
-            if (current != Mode::NoRequest) return CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-            return INVALID_HANDLE_VALUE;
-        };
-        PowerCalls.SetRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL {
-            if (current == Mode::RequestRefused && t == PowerRequestSystemRequired) return FALSE;
-            return types |= 1 << t, TRUE;
-        };
-        PowerCalls.ClearRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL { return types &= ~(1 << t), TRUE; };
-        PowerCalls.SetThreadState = [](EXECUTION_STATE s) { return std::exchange(thread, s); };
-    }
-    ~PowerRecorder() { PowerCalls = original; }
-    static Held Now()
-    {
-        const bool byRequest = types == (1 << PowerRequestDisplayRequired | 1 << PowerRequestSystemRequired);
-        const bool byThread = thread == (ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED);
-        if ((types != 0 && !byRequest) || (thread != ES_CONTINUOUS && !byThread) || (byRequest && byThread))
-            return Held::Muddled;
-        return byRequest ? Held::ByRequest : byThread ? Held::ByThreadState : Held::No;
-    }
-};
-
 DWORD StoredDisplayChoice()
 {
     DWORD value = 0;
@@ -172,66 +137,69 @@ DWORD StoredDisplayChoice()
     return s == ERROR_SUCCESS ? value : 0xFFFF;
 }
 
-TEST_F(MainFormTest, DisplayIsHeldExactlyWhileAskedAndTheScreenSaverIsHeldOff)
+TEST_F(MainFormTest, DisplayChoiceIsStoredCheckedAndHeldAsThePolicyAllows)
 {
     using M = PowerRecorder::Mode;
     static const wchar_t* line;
     ProcessCommandLine = [] { return const_cast<LPWSTR>(line); };
-    ExecuteDelay = [](DWORD) {};
     ChooseNothing();
     static constexpr auto Menu = [] { FormMain->PopupMenu->Popup(0, 0); };
     static constexpr auto Item = [] { FormMain->ppDisplayClick(nullptr); };
+    const std::wstring plain = L"画面を消さない（スリープ防止）";
+    const std::wstring byPolicy = L"画面を消さない（管理者の設定によりスリープ防止のみ）";
     const struct {
         const char* name;
         DWORD stored; // KeepDisplayOn before the start, and after the step; 0xFFFF: none
         void (*step)();
-        bool held; // after the step, and the item's check mark
+        const char* held; // after the step: D the display, S the system
         DWORD storedAfter;
         bool checked;
+        const std::wstring& caption;
         const wchar_t* line = L"Lullwick.exe";
     } rows[] = {
-        {"nothing stored", 0xFFFF, Menu, false, 0xFFFF, false},
-        {"start", 1, Menu, true, 1, true},
-        {"status on", 1, [] { FormMain->ppStatusClick(nullptr); }, false, 1, true},
-        {"status on, off", 1, [] { FormMain->ppStatusClick(nullptr), FormMain->ppStatusClick(nullptr); }, true, 1,
-            true},
-        {"start now", 1, [] { FormMain->ppExecuteClick(nullptr); }, false, 1, true},
-        {"switched on elsewhere", 1, [] { SetScreenSaverActive(true), Menu(); }, false, 1, true},
-        {"item off", 1, Item, false, 0xFFFF, false},
-        {"item on", 0xFFFF, Item, true, 1, true},
-        {"item on over a value of 2", 2, Item, true, 1, true},
+        {"nothing stored", 0xFFFF, Menu, "", 0xFFFF, false, plain},
+        {"start", 1, Menu, "DS", 1, true, plain},
+        {"item off", 1, Item, "", 0xFFFF, false, plain},
+        {"item on", 0xFFFF, Item, "DS", 1, true, plain},
+        {"item on over a value of 2", 2, Item, "DS", 1, true, plain},
         {"item on, refused", 0xFFFF,
             [] {
                 RegistrySetValue = [](HKEY, const wchar_t*, DWORD, DWORD, const BYTE*, DWORD) -> LSTATUS { return 5; };
                 Item();
                 RegistrySetValue = RegSetValueExW;
             },
-            true, 0xFFFF, true},
-        {"start-up record removed", 1, [] { RemoveSavedState(); }, true, 1, true},
-        {"started with it off", 1,
-            [] { Free(FormMain), SetScreenSaverActive(false), Application->CreateForm(FormMain); }, true, 1, true},
+            "DS", 0xFFFF, true, plain},
+        {"start-up record removed", 1, [] { RemoveSavedState(); }, "DS", 1, true, plain},
         {"started over a value of another type", 0xFFFF,
             [] {
                 Free(FormMain);
                 RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, KeepDisplayOnValue, REG_BINARY, "\1\0\0\0", 4);
                 Application->CreateForm(FormMain);
             },
-            false, 1, false},
-        {"under a policy", 1,
+            "", 1, false, plain},
+        {"a policy sets the screen saver", 1,
             [] {
                 RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"1", 4);
                 SetScreenSaverActive(true); // as the policy would have it
                 Menu();
                 EXPECT_EQ(text::ToWide(FormMain->ppStatus->Caption()), L"＜現在の状態\t：　有効（管理者による設定）＞");
                 EXPECT_FALSE(FormMain->ppStatus->Enabled());
-                RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
             },
-            true, 1, true},
-        {"exit", 1, [] { Free(std::exchange(FormMain, nullptr)); }, false, 1, false},
-        {"one job", 1, [] {}, false, 1, false, L"Lullwick.exe /i"},
+            "S", 1, true, byPolicy},
+        {"an inactivity limit announced", 1,
+            [] {
+                const DWORD seconds = 900;
+                RegSetKeyValueW(
+                    HKEY_LOCAL_MACHINE, InactivityPolicyKey, L"InactivityTimeoutSecs", REG_DWORD, &seconds, 4);
+                SendMessageW(FormMain->Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+                EXPECT_EQ(PowerRecorder::Held(), "S");
+                Menu();
+            },
+            "S", 1, true, byPolicy},
+        {"exit", 1, [] { Free(std::exchange(FormMain, nullptr)); }, "", 1, false, plain},
+        {"one job", 1, [] {}, "", 1, false, plain, L"Lullwick.exe /i"},
     };
-    for (const M mode : {M::Requests, M::NoRequest, M::RequestRefused}) {
-        const Held held = mode == M::Requests ? Held::ByRequest : Held::ByThreadState;
+    for (const M mode : {M::Requests, M::NoRequest}) {
         for (const auto& row : rows) {
             SCOPED_TRACE(testing::Message() << row.name << ", mode " << static_cast<int>(mode));
             const PowerRecorder power(mode);
@@ -241,23 +209,24 @@ TEST_F(MainFormTest, DisplayIsHeldExactlyWhileAskedAndTheScreenSaverIsHeldOff)
             if (row.stored != 0xFFFF)
                 RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, KeepDisplayOnValue, REG_DWORD, &row.stored, 4);
             Create();
-            EXPECT_EQ(PowerRecorder::Now(), resident && row.stored == 1 ? held : Held::No);
+            EXPECT_EQ(PowerRecorder::Held(), resident && row.stored == 1 ? "DS" : "");
             row.step();
-            EXPECT_EQ(PowerRecorder::Now(), row.held ? held : Held::No);
+            EXPECT_EQ(PowerRecorder::Held(), row.held);
             EXPECT_EQ(StoredDisplayChoice(), row.storedAfter);
             if (FormMain) {
                 EXPECT_EQ(FormMain->ppDisplay->Checked(), row.checked);
+                EXPECT_EQ(Caption(FormMain->ppDisplay), row.caption);
                 Destroy();
             }
-            EXPECT_EQ(PowerRecorder::Now(), Held::No);
+            EXPECT_EQ(PowerRecorder::Held(), "");
+            RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
+            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, InactivityPolicyKey, L"InactivityTimeoutSecs");
             StoreKeepDisplayOn(false);
             EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, SavedStateKey), ERROR_FILE_NOT_FOUND); // nothing left
             EXPECT_TRUE(FBoxes.Boxes().empty() || !resident);
             FBoxes.Clear();
         }
     }
-    EXPECT_EQ(PowerRecorder::reason, L"Lullwick：画面を消さない（スリープ防止）");
-    ExecuteDelay = Sleep;
 }
 
 // The hold's clock: real time moved by `shift`, from a start at a local time of the test's choosing.
@@ -323,10 +292,8 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
             L"（21:00まで）"},
         {"cancelled", true, 17, [&] { FormMain->ppHoldCancel->Click(), ends(120 * Minute); }, false, 0},
         {"status on", true, 17, [&] { FormMain->ppStatusClick(nullptr), ends(120 * Minute); }, true, 0},
-        {"on elsewhere", true, 17, [&] { SetScreenSaverActive(true), OpenMenu(), ends(120 * Minute); }, true, 0},
-        {"exit", true, 17, [&] { Destroy(); }, true, 0},
-        {"passed in sleep", true, 17,
-            [&] { clockShift += 61 * Minute, send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC); }, true, 1},
+        {"passed in sleep", true, 17, [&] { clockShift += 61 * Minute, send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND); },
+            true, 1},
         {"clock moved", true, 17,
             [&] {
                 clockShift += 60 * Minute - 300'000, send(WM_TIMECHANGE, 0);
@@ -343,20 +310,17 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
                 struct {
                     GUID setting;
                     DWORD size, on;
-                } change{{0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}}, 4, 1};
+                } change{DisplayStatusSetting(), 4, 1};
                 SendMessageW(FormMain->Handle(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&change));
             },
             true, 1},
         {"refused, then exit", true, 17, [&] { refusedEnd(), Destroy(); }, true, 0},
-        {"display item", true, 17, [&] { FormMain->ppDisplayClick(nullptr), ends(60 * Minute); }, true, 1},
         {"under a policy", true, 17,
             [] { RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"0", 4); },
             false, 0, L"（管理者による設定）（18:00まで）"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const PowerRecorder power(PowerRecorder::Mode::Requests);
-        StoreKeepDisplayOn(true);
         SetScreenSaverActive(row.startOn);
         StartClockAt(row.at, 0);
         balloons = watching = 0;
@@ -375,14 +339,9 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         EXPECT_EQ(Caption(FormMain->ppStatus),
             std::wstring(L"＜現在の状態\t：　") + (row.after ? L"有効" : L"無効") + row.until + L"＞");
         EXPECT_EQ(FormMain->ppHoldCancel->Enabled(), *row.until != 0);
-        // Holding ends with the timed hold, whatever the state put back.
-        EXPECT_EQ(PowerRecorder::Now(), row.balloons || row.after ? Held::No : Held::ByRequest);
-        // A timer runs only with a hold.
-        EXPECT_EQ(KillTimer(FormMain->Handle(), 2) != FALSE, FormMain->HoldEnd().has_value());
         Destroy();
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
-    StoreKeepDisplayOn(false);
     ShellNotifyIcon = shell;
     SessionNotification = session;
     HoldClock = clock;

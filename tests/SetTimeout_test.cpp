@@ -111,7 +111,7 @@ protected:
     // What OK stored, in minutes: the wait time, or the length of the timed hold (0: none).
     int Stored() const
     {
-        const auto end = FormMain->HoldEnd();
+        const auto end = FormMain->Rules().End();
         if (!FHold) return SaverSeconds() / 60;
         return end ? static_cast<int>((*end - HoldClock() + 300'000'000) / 600'000'000) : 0;
     }

@@ -3,6 +3,8 @@
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
 
+#include <utility>
+
 namespace {
 MessageBoxRecorder* activeRecorder = nullptr;
 }
@@ -105,3 +107,40 @@ void SetShiftHeld(bool held)
     keys[VK_LSHIFT] = held ? 0x80 : 0;
     SetKeyboardState(keys);
 }
+
+namespace {
+PowerRecorder::Mode powerMode;
+int requestTypes = 0; // a bit per request type set
+EXECUTION_STATE threadState = ES_CONTINUOUS;
+} // namespace
+
+PowerRecorder::PowerRecorder(Mode mode)
+{
+    powerMode = mode, requestTypes = 0, threadState = ES_CONTINUOUS;
+    PowerCalls.CreateRequest = [](PREASON_CONTEXT c) -> HANDLE {
+        reason = c->Reason.SimpleReasonString;
+        if (powerMode != Mode::NoRequest) return CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return INVALID_HANDLE_VALUE;
+    };
+    PowerCalls.SetRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL {
+        if (powerMode == Mode::RequestRefused && t == PowerRequestSystemRequired) return FALSE;
+        return requestTypes |= 1 << t, TRUE;
+    };
+    PowerCalls.ClearRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL { return requestTypes &= ~(1 << t), TRUE; };
+    PowerCalls.SetThreadState = [](EXECUTION_STATE s) { return std::exchange(threadState, s); };
+}
+
+std::string PowerRecorder::Held()
+{
+    const bool byRequest = powerMode == Mode::Requests;
+    if (byRequest ? threadState != ES_CONTINUOUS : requestTypes != 0) return "muddled";
+    const bool display =
+        byRequest ? requestTypes & 1 << PowerRequestDisplayRequired : (threadState & ES_DISPLAY_REQUIRED) != 0;
+    const bool system =
+        byRequest ? requestTypes & 1 << PowerRequestSystemRequired : (threadState & ES_SYSTEM_REQUIRED) != 0;
+    if (!byRequest && (threadState & ~(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED))) return "muddled";
+    return std::string(display ? "D" : "") + (system ? "S" : "");
+}
+
+void PowerRecorder::SystemEndsRequests() { requestTypes = 0, threadState = ES_CONTINUOUS; }

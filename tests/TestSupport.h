@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the in-process tests, which run under Wine against the
 // real platform in the build tree's own prefix.
+#include "app/KeepDisplayOn.h"
 #include "app/cm_lullwick.h"
 
 #include <windows.h>
@@ -70,3 +71,21 @@ bool TakeQuitMessage();
 bool PasteText(HWND edit, const std::wstring& text);
 // Sets the thread's view of the Shift key, as GetKeyState reports it.
 void SetShiftHeld(bool held);
+
+// The power calls, recorded: what is held, by requests or by the thread's execution state.
+struct PowerRecorder {
+    enum class Mode { Requests, NoRequest, RequestRefused };
+    explicit PowerRecorder(Mode mode);
+    ~PowerRecorder() { PowerCalls = FOriginal; }
+    PowerRecorder(const PowerRecorder&) = delete;
+    PowerRecorder& operator=(const PowerRecorder&) = delete;
+    // "DS" for the display and the system, "S" for the system alone, "" for nothing, by the one
+    // mechanism the mode gives; "muddled" otherwise.
+    static std::string Held();
+    // The system ends every request of the program, as at a lid close.
+    static void SystemEndsRequests();
+    static inline std::wstring reason;
+
+private:
+    TPowerCalls FOriginal = PowerCalls;
+};

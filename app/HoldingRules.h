@@ -1,0 +1,106 @@
+#pragma once
+// What the program holds and why: the screen saver off, the display and the
+// system kept on, the end of a timed hold and its timer, a put-back that
+// waits, and the session notices.  Events change the hold's kind or a fact
+// around it; Wanted gives what is held from them, and the shell applies only
+// what changed.  Used on the user-interface thread only.
+#include "app/KeepDisplayOn.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+
+enum class THoldKind { None, OpenEnded, UntilTime };
+
+// The facts that decide what is held.
+struct THoldFacts {
+    THoldKind kind = THoldKind::None;
+    // The user's choice to keep the display on and the system awake while holding.
+    bool keepDisplayOn = false;
+    // An administrator sets the screen saver or an inactivity limit: the display and the lock are theirs.
+    bool lockByPolicy = false;
+    bool locked = false;
+    bool connected = true;
+    // A timed hold ended while the system refused to put the state back.
+    bool putBackWaits = false;
+};
+
+struct THeld {
+    bool saverOff = false;
+    bool display = false;
+    bool system = false;
+    bool sessionNotices = false;
+    bool timer = false;
+    bool operator==(const THeld&) const = default;
+};
+
+constexpr THeld Wanted(const THoldFacts& f)
+{
+    const bool holding = f.kind != THoldKind::None;
+    const bool wanted = holding && f.keepDisplayOn;
+    // A screen nobody looks at is let go, and with it the system unless a hold with an end still runs.
+    const bool present = !f.locked && f.connected;
+    return {holding, wanted && present && !f.lockByPolicy, wanted && (present || f.kind == THoldKind::UntilTime),
+        wanted || f.putBackWaits, f.kind == THoldKind::UntilTime};
+}
+
+// The time now as a FILETIME, in 100-ns units since 1601 (UTC); tests replace it.
+using ClockFn = ULONGLONG (*)();
+extern ClockFn HoldClock;
+
+// Whether the administrator's policy decides the display and the lock; tests replace it.
+using PolicyReadFn = bool (*)();
+extern PolicyReadFn LockPolicyRead;
+
+class THoldingRules {
+public:
+    THoldingRules() = default;
+    THoldingRules(const THoldingRules&) = delete;
+    THoldingRules& operator=(const THoldingRules&) = delete;
+    ~THoldingRules() { Exit(false); }
+
+    // The resident start: records the state to put back, switches the screen saver off and holds it so,
+    // with the timer and the notices going to `window`.
+    void Start(HWND window);
+    // The end: lets go of everything and puts the recorded state back, or leaves the screen saver off.
+    void Exit(bool leaveOff);
+
+    // The user's choices.
+    void ToggleScreenSaver();
+    void SwitchOnForStart();
+    void HoldUntil(ULONGLONG end);
+    void CancelEnd();
+    void ChooseKeepDisplayOn(bool on);
+
+    // What the system tells or what is found.
+    void Look();
+    void PolicyChanged();
+    void SessionChanged(WPARAM event);
+    void ClockChanged();
+    void Resumed();
+    void DisplayCameOn();
+
+    const THoldFacts& Facts() const { return FFacts; }
+    std::optional<ULONGLONG> End() const;
+    // A timed hold ended and the state is back.
+    std::function<void()> OnPutBack;
+
+    static constexpr UINT_PTR Timer = 2;
+
+private:
+    void SetKind(THoldKind kind);
+    void CheckEnd();
+    void RetryPutBack();
+    void Apply(bool renew = false);
+
+    HWND FWindow = nullptr;
+    THoldFacts FFacts;
+    ULONGLONG FEnd = 0;
+    THeld FHeld;
+    TDisplayRequest FPower;
+    // The state found at start; empty when start-up never switched the screen saver off.
+    std::optional<bool> FSaved;
+    // This run's record of that state is in the user profile.
+    bool FStored = false;
+};

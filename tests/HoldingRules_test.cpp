@@ -1,0 +1,224 @@
+#include "app/HoldingRules.h"
+#include "app/SavedState.h"
+#include "app/Session.h"
+#include "tests/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr ULONGLONG Minute = 60ull * 10'000'000;
+
+enum class Ev {
+    Start,
+    Lock,
+    Unlock,
+    Disconnect,
+    Connect,
+    PolicyArrives, // announced by the system
+    PolicyGoes,
+    PolicyAtMenu, // a policy found by the menu's opening
+    Hold60,
+    Pass59,
+    Pass60,
+    SleepPast, // the end passes while the system sleeps, and it resumes
+    SystemEnds, // the system ends the program's requests, as at a lid close
+    Resume,
+    DisplayOn,
+    Toggle,
+    StartNow,
+    Menu, // the menu's opening
+    OnElsewhere, // found by the menu's opening
+    Cancel,
+    DisplayChoice,
+    Refuse,
+    Allow,
+    Exit,
+};
+
+struct Step {
+    Ev ev;
+    // What is held afterwards: O the screen saver off, D the display, S the system, N the session notices.
+    const char* held;
+};
+
+ULONGLONG now;
+bool policy;
+TSessionState session;
+int notices;
+
+class HoldingRulesTest : public testing::Test {
+protected:
+    HoldingRulesTest()
+    {
+        HoldClock = [] { return now; };
+        LockPolicyRead = [] { return policy; };
+        SessionQuery = [] { return session; };
+        SessionNotification = [](HWND, bool on) { notices += on ? 1 : -1; };
+    }
+    ~HoldingRulesTest() override
+    {
+        HoldClock = FClock;
+        LockPolicyRead = FPolicy;
+        SessionQuery = FQuery;
+        SessionNotification = FNotification;
+        DestroyWindow(FWindow);
+    }
+
+    void Run(THoldingRules& rules, Ev ev)
+    {
+        switch (ev) {
+        case Ev::Start:
+            return rules.Start(FWindow);
+        case Ev::Lock:
+            return rules.SessionChanged(WTS_SESSION_LOCK);
+        case Ev::Unlock:
+            return rules.SessionChanged(WTS_SESSION_UNLOCK);
+        case Ev::Disconnect:
+            return rules.SessionChanged(WTS_CONSOLE_DISCONNECT);
+        case Ev::Connect:
+            return rules.SessionChanged(WTS_REMOTE_CONNECT);
+        case Ev::PolicyArrives:
+            return policy = true, rules.PolicyChanged();
+        case Ev::PolicyGoes:
+            return policy = false, rules.PolicyChanged();
+        case Ev::PolicyAtMenu:
+            return policy = true, rules.Look();
+        case Ev::Hold60:
+            return rules.HoldUntil(now + 60 * Minute);
+        case Ev::Pass59:
+            return now += 59 * Minute, rules.ClockChanged();
+        case Ev::Pass60:
+            return now += 60 * Minute, rules.ClockChanged();
+        case Ev::SleepPast:
+            return now += 61 * Minute, rules.Resumed();
+        case Ev::SystemEnds:
+            return PowerRecorder::SystemEndsRequests();
+        case Ev::Resume:
+            return rules.Resumed();
+        case Ev::DisplayOn:
+            return rules.DisplayCameOn();
+        case Ev::Toggle:
+            return rules.ToggleScreenSaver();
+        case Ev::StartNow:
+            return rules.SwitchOnForStart();
+        case Ev::Menu:
+            return rules.Look();
+        case Ev::OnElsewhere:
+            return SetScreenSaverActive(true), rules.Look();
+        case Ev::Cancel:
+            return rules.CancelEnd();
+        case Ev::DisplayChoice:
+            return rules.ChooseKeepDisplayOn(!rules.Facts().keepDisplayOn);
+        case Ev::Refuse:
+            return FRefused.emplace(), void();
+        case Ev::Allow:
+            return FRefused.reset();
+        case Ev::Exit:
+            return rules.Exit(false);
+        }
+    }
+
+    const ScreenSaverSettingsGuard FSettings;
+    const HWND FWindow = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    std::optional<ScreenSaverChangesRefused> FRefused;
+    const ClockFn FClock = HoldClock;
+    const PolicyReadFn FPolicy = LockPolicyRead;
+    const SessionQueryFn FQuery = SessionQuery;
+    const SessionNotificationFn FNotification = SessionNotification;
+};
+
+TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
+{
+    using E = Ev;
+    const struct {
+        const char* name;
+        bool policy;
+        TSessionState session; // as read when the notices are registered
+        std::vector<Step> steps;
+        int putBacks = 0;
+    } rows[] = {
+        {"policy at start", true, {}, {{E::Start, "OSN"}, {E::Hold60, "OSN"}, {E::Lock, "OSN"}, {E::Unlock, "OSN"}}},
+        {"policy arrives and goes", false, {},
+            {{E::Start, "ODSN"}, {E::PolicyArrives, "OSN"}, {E::PolicyGoes, "ODSN"}, {E::PolicyAtMenu, "OSN"}}},
+        {"lock, open-ended", false, {}, {{E::Start, "ODSN"}, {E::Lock, "ON"}, {E::Unlock, "ODSN"}}},
+        {"lock, timed", false, {},
+            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Lock, "OSN"}, {E::Unlock, "ODSN"}, {E::Pass60, ""}}, 1},
+        {"disconnect, connect while locked", false, {},
+            {{E::Start, "ODSN"}, {E::Disconnect, "ON"}, {E::Connect, "ODSN"}, {E::Lock, "ON"}, {E::Disconnect, "ON"},
+                {E::Connect, "ON"}, {E::Unlock, "ODSN"}}},
+        {"locked start", false, {true, true}, {{E::Start, "ON"}, {E::Hold60, "OSN"}, {E::Unlock, "ODSN"}}},
+        {"disconnected start", false, {false, false}, {{E::Start, "ON"}, {E::Connect, "ODSN"}}},
+        {"resume", false, {},
+            {{E::Start, "ODSN"}, {E::SystemEnds, "ON"}, {E::Resume, "ODSN"}, {E::Lock, "ON"}, {E::Resume, "ON"}}},
+        {"the display back", false, {}, {{E::Start, "ODSN"}, {E::SystemEnds, "ON"}, {E::DisplayOn, "ODSN"}}},
+        {"timed end", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Pass59, "ODSN"}, {E::Pass60, ""}}, 1},
+        {"end passed in sleep", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::SleepPast, ""}}, 1},
+        {"put-back waits through a lock", false, {},
+            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Lock, "OSN"}, {E::Refuse, "OSN"}, {E::Pass60, "ON"},
+                {E::Allow, "ON"}, {E::Resume, "ON"}, {E::Unlock, ""}},
+            1},
+        {"put-back waits for the display", false, {},
+            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Refuse, "ODSN"}, {E::Pass60, "ON"}, {E::Allow, "ON"},
+                {E::DisplayOn, ""}},
+            1},
+        {"put-back waits for the menu", false, {},
+            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Refuse, "ODSN"}, {E::Pass60, "ON"}, {E::Allow, "ON"},
+                {E::Menu, ""}},
+            1},
+        {"exit while a put-back waits", false, {},
+            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Refuse, "ODSN"}, {E::Pass60, "ON"}, {E::Exit, "O"}}},
+        {"exit while locked", false, {}, {{E::Start, "ODSN"}, {E::Lock, "ON"}, {E::Exit, ""}}},
+        {"status item", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Toggle, ""}, {E::Toggle, "ODSN"}}},
+        {"start now", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::StartNow, ""}}},
+        {"switched on elsewhere", false, {}, {{E::Start, "ODSN"}, {E::OnElsewhere, ""}, {E::Pass60, ""}}},
+        {"cancelled", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Cancel, "ODSN"}, {E::Pass60, "ODSN"}}},
+        {"display choice", false, {},
+            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::DisplayChoice, "O"}, {E::DisplayChoice, "ODSN"},
+                {E::Pass60, ""}},
+            1},
+    };
+    // The real query under Wine, which has no lock: unlocked and connected.
+    EXPECT_FALSE(FQuery().locked);
+    EXPECT_TRUE(FQuery().connected);
+    using M = PowerRecorder::Mode;
+    for (const M mode : {M::Requests, M::NoRequest, M::RequestRefused}) {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(testing::Message() << row.name << ", mode " << static_cast<int>(mode));
+            const PowerRecorder power(mode);
+            policy = row.policy, session = row.session, notices = 0, now = 100'000 * Minute;
+            SetScreenSaverActive(true);
+            StoreKeepDisplayOn(true);
+            int putBacks = 0;
+            {
+                THoldingRules rules;
+                rules.OnPutBack = [&putBacks] { ++putBacks; };
+                for (const Step& step : row.steps) {
+                    SCOPED_TRACE(testing::Message() << "after step " << (&step - row.steps.data()));
+                    Run(rules, step.ev);
+                    const std::string held = step.held;
+                    std::string power;
+                    for (const char c : held) power += c == 'D' || c == 'S' ? std::string(1, c) : "";
+                    EXPECT_EQ(!GetScreenSaverActive(), held.find('O') != std::string::npos);
+                    EXPECT_EQ(PowerRecorder::Held(), power);
+                    EXPECT_EQ(notices, held.find('N') != std::string::npos ? 1 : 0);
+                }
+                // A timer runs only with a timed hold.
+                EXPECT_EQ(KillTimer(FWindow, THoldingRules::Timer) != FALSE, rules.End().has_value());
+            }
+            EXPECT_EQ(putBacks, row.putBacks);
+            // Nothing outlives the rules.
+            EXPECT_EQ(PowerRecorder::Held(), "");
+            EXPECT_EQ(notices, 0);
+            FRefused.reset();
+            StoreKeepDisplayOn(false);
+            RemoveSavedState();
+        }
+    }
+    EXPECT_EQ(PowerRecorder::reason, L"Lullwick：画面を消さない（スリープ防止）");
+}
+
+} // namespace
