@@ -23,8 +23,7 @@ PolicyReadFn LockPolicyRead = LockSetByPolicy;
 void THoldingRules::Start(HWND window)
 {
     FWindow = window;
-    FFacts.keepDisplayOn = LoadKeepDisplayOn();
-    FFacts.lockByPolicy = LockPolicyRead();
+    FFacts = {THoldKind::None, LoadKeepDisplayOn(), LockPolicyRead()};
     FSaved = StateToPutBack();
     FStored = StoreForThisRun(*FSaved);
     SetScreenSaverActive(false);
@@ -33,9 +32,7 @@ void THoldingRules::Start(HWND window)
 
 void THoldingRules::Exit(bool leaveOff)
 {
-    FFacts.kind = THoldKind::None;
-    FFacts.putBackWaits = false;
-    Apply();
+    SetKind(THoldKind::None); // nothing outlives the run
     // A run that never recorded the state (a one-job run, a start that failed) writes nothing.
     RestoreAtExit(std::exchange(FSaved, std::nullopt), leaveOff, FStored);
 }
@@ -74,10 +71,9 @@ void THoldingRules::ChooseKeepDisplayOn(bool on)
 void THoldingRules::Look()
 {
     RetryPutBack(); // one refused while the session was locked
-    FFacts.lockByPolicy = LockPolicyRead();
     // A screen saver switched on elsewhere is no longer held off; a policy's state was never ours to hold.
     if (GetScreenSaverActive() && !ScreenSaverSetByPolicy()) SetKind(THoldKind::None);
-    else Apply();
+    PolicyChanged();
 }
 
 void THoldingRules::PolicyChanged()
@@ -120,10 +116,11 @@ void THoldingRules::Resumed()
     Apply(true);
 }
 
+// On systems that sleep without resuming (Modern Standby), the display coming back is the only sign of it.
 void THoldingRules::DisplayCameOn()
 {
-    RetryPutBack();
-    Apply(true);
+    RetryPutBack(); // refused while the display was off
+    Resumed();
 }
 
 std::optional<ULONGLONG> THoldingRules::End() const

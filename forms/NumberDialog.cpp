@@ -16,7 +16,7 @@ void TNumberDialog::ShowNumber(int16_t value)
 {
     NumberEdit()->SetPosition(value);
     NumberEdit()->SetFocus();
-    NumberEdit()->SelectAll();
+    NumberEdit()->SelectAll(); // typing at once replaces it
 }
 
 void TNumberDialog::ButtonOKClick(TComponent*)

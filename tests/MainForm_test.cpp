@@ -188,11 +188,12 @@ TEST_F(MainFormTest, DisplayChoiceIsStoredCheckedAndHeldAsThePolicyAllows)
             "S", 1, true, byPolicy},
         {"an inactivity limit announced", 1,
             [] {
-                const DWORD seconds = 900;
-                RegSetKeyValueW(
-                    HKEY_LOCAL_MACHINE, InactivityPolicyKey, L"InactivityTimeoutSecs", REG_DWORD, &seconds, 4);
-                SendMessageW(FormMain->Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
-                EXPECT_EQ(PowerRecorder::Held(), "S");
+                for (const DWORD seconds : {0, 900}) {
+                    RegSetKeyValueW(
+                        HKEY_LOCAL_MACHINE, InactivityPolicyKey, L"InactivityTimeoutSecs", REG_DWORD, &seconds, 4);
+                    SendMessageW(FormMain->Handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+                    EXPECT_EQ(PowerRecorder::Held(), seconds ? "S" : "DS");
+                }
                 Menu();
             },
             "S", 1, true, byPolicy},
