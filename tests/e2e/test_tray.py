@@ -192,6 +192,50 @@ class Tray(LullwickTest):
         held = [c.split('(')[1].split(')')[0] for c in calls if 'SetThreadExecutionState' in c]
         self.assertEqual(held, ['80000003', '80000000'])
 
+    def test_the_display_follows_the_administrators_lock_and_the_sessions_lock(self):
+        wine('reg', 'add', r'HKCU\Software\Lullwick', '/v', 'KeepDisplayOn', '/t', 'REG_DWORD', '/d', '1', '/f')
+        self.addCleanup(wine, 'reg', 'delete', r'HKCU\Software\Lullwick', '/f')
+        policy = r'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Policies\System'
+        wine('reg', 'add', policy, '/v', 'InactivityTimeoutSecs', '/t', 'REG_DWORD', '/d', '900', '/f')
+        self.addCleanup(wine, 'reg', 'delete', policy, '/v', 'InactivityTimeoutSecs', '/f')
+        wine('reg', 'add', r'HKCU\Software\Wine\Debug', '/v', 'RelayInclude', '/d', ';'.join(POWER_CALLS), '/f')
+        self.addCleanup(wine, 'reg', 'delete', r'HKCU\Software\Wine\Debug', '/v', 'RelayInclude', '/f')
+        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        with open(ARTIFACTS / 'relay-lock.txt', 'w+b') as trace:
+            def held():
+                trace.seek(0)
+                lines = trace.read().decode('utf-8', 'replace').splitlines()
+                return [c.split('(')[1].split(')')[0] for c in lines if ':Call ' in c and 'SetThreadExecutionState' in c]
+
+            def step(expected, what):
+                wait_for(lambda: held() == expected, 15, what)
+
+            set_saver(True)
+            run = self.start(trace=trace)
+            run.wait_resident()
+            # The system alone: the display and the lock are the administrator's.
+            step(['80000001'], 'the system alone held under the policy')
+            wine('reg', 'delete', policy, '/v', 'InactivityTimeoutSecs', '/f')
+            open_menu()
+            xdotool('key', 'Escape')
+            menu_closed()
+            step(['80000001', '80000003'], 'the display held once the policy went')
+            WTS_SESSION_CHANGE, LOCK, UNLOCK = '0x2B1', '7', '8'
+            probe('post', 'TFormMain', WTS_SESSION_CHANGE, LOCK)
+            step(['80000001', '80000003', '80000000'], 'an open-ended hold to let go of both at a lock')
+            probe('post', 'TFormMain', WTS_SESSION_CHANGE, UNLOCK)
+            step(['80000001', '80000003', '80000000', '80000003'], 'both held again at the unlock')
+            open_menu()
+            xdotool('key', *(['Down'] * HOLD), 'Right', 'Return')  # 30分
+            menu_closed()
+            probe('post', 'TFormMain', WTS_SESSION_CHANGE, LOCK)
+            step(['80000001', '80000003', '80000000', '80000003', '80000001'], 'a timed hold to keep the system')
+            self.assertSaver(False)
+            close_main()
+            run.wait_exit()
+            self.assertEqual(held()[-1], '80000000')
+        self.assertSaver(True)
+
     def test_hold_for_a_minute_ends_by_itself_with_a_balloon(self):
         run = self.resident(True)
         open_menu()

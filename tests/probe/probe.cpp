@@ -436,7 +436,8 @@ void SetClipboardText(const std::wstring& text)
 int Usage()
 {
     Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
-          L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main |"
+          L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main | "
+          L"post CLASS MSG WPARAM |"
           L" run CMDLINE | menu | broadcast-taskbar | soak MESSAGES MENUS [CLASS] | run-special PROGRAM KIND |"
           L" clipboard TEXT | tooltips | latency-menu N | latency-click N | close-class NAME | record-open FILE | "
           L"hold-guard ms");
@@ -526,6 +527,11 @@ int wmain(int argc, wchar_t** argv)
         HWND h = FindWindowOfClass(L"TFormMain");
         if (h) PostMessageW(h, WM_CLOSE, 0, 0);
         Print(L"closed=" + std::to_wstring(h != nullptr));
+    } else if (command == L"post" && argc >= 5) {
+        // A message that the system would send, such as a lock of the session, which Wine never reports.
+        HWND h = FindWindowOfClass(argv[2]);
+        if (h) PostMessageW(h, wcstoul(argv[3], nullptr, 0), wcstoul(argv[4], nullptr, 0), 0);
+        Print(L"posted=" + std::to_wstring(h != nullptr));
     } else if (command == L"run" && argc >= 3) {
         return StartProcess(argv[2]);
     } else if (command == L"menu") {
