@@ -160,8 +160,10 @@ void THoldingRules::Apply(bool renew)
 {
     THeld wanted = Wanted(FFacts);
     if (wanted.sessionNotices != FHeld.sessionNotices && FWindow) {
-        SessionNotification(FWindow, wanted.sessionNotices);
+        // Noted first: a message handled during the call may apply the rules again.
         FHeld.sessionNotices = wanted.sessionNotices;
+        // A registration the system refused is asked for again at the next event.
+        if (!SessionNotification(FWindow, wanted.sessionNotices) && wanted.sessionNotices) FHeld.sessionNotices = false;
         // Nothing was told while nobody listened.
         if (wanted.sessionNotices) {
             const TSessionState session = SessionQuery();
@@ -180,5 +182,5 @@ void THoldingRules::Apply(bool renew)
     } else if (FHeld.timer && FWindow) {
         KillTimer(FWindow, Timer);
     }
-    FHeld = {wanted.saverOff, wanted.display, wanted.system, FHeld.sessionNotices, wanted.timer};
+    FHeld = {wanted.display, wanted.system, FHeld.sessionNotices, wanted.timer};
 }

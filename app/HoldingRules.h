@@ -3,7 +3,9 @@
 // system kept on, the end of a timed hold and its timer, a put-back that
 // waits, and the session notices.  Events change the hold's kind or a fact
 // around it; Wanted gives what is held from them, and the shell applies only
-// what changed.  Used on the user-interface thread only.
+// what changed.  The screen saver itself is switched by the events, as the
+// system's answer decides the kind: a refused change keeps it, and the end
+// puts back the recorded state, not "on".  Used on the user-interface thread only.
 #include "app/KeepDisplayOn.h"
 
 #include <windows.h>
@@ -27,7 +29,6 @@ struct THoldFacts {
 };
 
 struct THeld {
-    bool saverOff = false;
     bool display = false;
     bool system = false;
     bool sessionNotices = false;
@@ -41,7 +42,8 @@ constexpr THeld Wanted(const THoldFacts& f)
     const bool wanted = holding && f.keepDisplayOn;
     // A screen nobody looks at is let go, and with it the system unless a hold with an end still runs.
     const bool present = !f.locked && f.connected;
-    return {holding, wanted && present && !f.lockByPolicy, wanted && (present || f.kind == THoldKind::UntilTime),
+    // The notices stay under a policy too: a lock lets the system go when no end would.
+    return {wanted && present && !f.lockByPolicy, wanted && (present || f.kind == THoldKind::UntilTime),
         wanted || f.putBackWaits, f.kind == THoldKind::UntilTime};
 }
 

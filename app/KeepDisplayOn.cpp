@@ -2,17 +2,6 @@
 
 #include "app/SavedState.h"
 
-namespace {
-
-constexpr POWER_REQUEST_TYPE HeldTypes[] = {PowerRequestDisplayRequired, PowerRequestSystemRequired};
-
-void ClearRequests(HANDLE request)
-{
-    for (const POWER_REQUEST_TYPE type : HeldTypes) PowerCalls.ClearRequest(request, type);
-}
-
-} // namespace
-
 TPowerCalls PowerCalls{PowerCreateRequest, PowerSetRequest, PowerClearRequest, SetThreadExecutionState};
 
 bool LoadKeepDisplayOn()
@@ -46,7 +35,7 @@ void TDisplayRequest::Hold(bool display, bool system)
     if (display == FDisplay && system == FSystem) return;
     // Where no power request can be made (older systems, Wine), the thread's execution state does the same.
     if (!FByThreadState && !SetRequests(display, system)) {
-        if (FRequest) ClearRequests(FRequest.get());
+        SetRequests(false, false); // what was set before the refusal
         FByThreadState = true;
     }
     // Its answer is the previous state, which may be none: it is not read, and the release always follows.
@@ -76,10 +65,12 @@ bool TDisplayRequest::SetRequests(bool display, bool system)
         FRequest.reset(request);
     }
     // Requests count: each type is set once while held and cleared once when let go.
-    const auto change = [this](POWER_REQUEST_TYPE type, bool held, bool wanted) {
+    const auto change = [this](POWER_REQUEST_TYPE type, bool& held, bool wanted) {
         if (held == wanted) return true;
-        if (!wanted) return PowerCalls.ClearRequest(FRequest.get(), type), true;
-        return PowerCalls.SetRequest(FRequest.get(), type) != FALSE;
+        if (wanted && !PowerCalls.SetRequest(FRequest.get(), type)) return false;
+        if (!wanted) PowerCalls.ClearRequest(FRequest.get(), type);
+        held = wanted;
+        return true;
     };
     return change(PowerRequestDisplayRequired, FDisplay, display) &&
         change(PowerRequestSystemRequired, FSystem, system);

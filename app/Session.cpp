@@ -6,6 +6,7 @@
 #include <versionhelpers.h>
 #include <wtsapi32.h>
 
+#include <cstddef>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -22,12 +23,19 @@ constexpr int SessionInfoEx = 25;
 constexpr LONG SessionStateLock = 0, SessionStateUnlock = 1;
 struct SessionInfo {
     DWORD Level;
-    struct alignas(8) {
+    // The level's union holds a LARGE_INTEGER: it starts on 8 bytes, on 32-bit systems too.
+    struct alignas(8) Level1 {
         ULONG SessionId;
         INT SessionState;
         LONG SessionFlags;
     } Data;
 };
+static_assert(offsetof(SessionInfo, Data) == 8 &&
+    offsetof(SessionInfo, Data) + offsetof(SessionInfo::Level1, SessionFlags) == 16);
+
+// The display's state as last told since the registration; Unknown until the first change.
+constexpr DWORD DisplayUnknown = 0xFFFFFFFF;
+DWORD displayState = DisplayUnknown;
 
 struct WtsLibrary {
     // Looked up when first needed: many runs never watch the session.
@@ -64,30 +72,23 @@ std::optional<T> QuerySession(WTS_INFO_CLASS kind)
     return value;
 }
 
-void PlatformSessionNotification(HWND window, bool on)
+bool PlatformSessionNotification(HWND window, bool on)
 {
     const WtsLibrary& wts = Wts();
     static HPOWERNOTIFY display = nullptr;
-    if (on) {
-        if (wts.start) wts.start(window, NOTIFY_FOR_THIS_SESSION);
-        display = RegisterPowerSettingNotification(window, &DisplayStatusSetting(), DEVICE_NOTIFY_WINDOW_HANDLE);
-        return;
-    }
-    if (wts.stop) wts.stop(window);
     if (display) UnregisterPowerSettingNotification(std::exchange(display, nullptr));
+    if (!on) return !wts.stop || wts.stop(window);
+    displayState = DisplayUnknown;
+    display = RegisterPowerSettingNotification(window, &DisplayStatusSetting(), DEVICE_NOTIFY_WINDOW_HANDLE);
+    return wts.start && wts.start(window, NOTIFY_FOR_THIS_SESSION);
 }
 
 TSessionState PlatformSessionQuery()
 {
-    TSessionState state;
-    if (const auto info = QuerySession<SessionInfo>(static_cast<WTS_INFO_CLASS>(SessionInfoEx));
-        info && info->Level == 1) {
-        // Windows 7 reports the two flags the other way round.
-        const LONG lockedFlag = IsWindows8OrGreater() ? SessionStateLock : SessionStateUnlock;
-        state.locked = info->Data.SessionFlags == lockedFlag;
-    }
-    if (const auto connect = QuerySession<INT>(WTSConnectState)) state.connected = *connect != WTSDisconnected;
-    return state;
+    const auto info = QuerySession<SessionInfo>(static_cast<WTS_INFO_CLASS>(SessionInfoEx));
+    const std::optional<LONG> flags =
+        info && info->Level == 1 ? std::optional<LONG>(info->Data.SessionFlags) : std::nullopt;
+    return SessionStateFrom(flags, IsWindows8OrGreater(), QuerySession<INT>(WTSConnectState));
 }
 
 } // namespace
@@ -97,9 +98,17 @@ SessionQueryFn SessionQuery = PlatformSessionQuery;
 
 const GUID& DisplayStatusSetting() { return IsWindows8OrGreater() ? SessionDisplayStatus : MonitorPowerOn; }
 
-bool DisplayCameOn(LPARAM setting)
+bool DisplayTurnedOn(LPARAM setting)
 {
     const auto* change = reinterpret_cast<const POWERBROADCAST_SETTING*>(setting);
-    return change && change->PowerSetting == DisplayStatusSetting() && change->DataLength >= sizeof(DWORD) &&
-        *reinterpret_cast<const DWORD*>(change->Data) == 1;
+    if (!change || change->PowerSetting != DisplayStatusSetting() || change->DataLength < sizeof(DWORD)) return false;
+    // A dimmed display that brightens again was never off.
+    const DWORD state = *reinterpret_cast<const DWORD*>(change->Data);
+    return std::exchange(displayState, state) == 0 && state == 1;
+}
+
+TSessionState SessionStateFrom(std::optional<LONG> flags, bool windows8, std::optional<INT> connectState)
+{
+    const LONG lockedFlag = windows8 ? SessionStateLock : SessionStateUnlock;
+    return {flags == lockedFlag, connectState != WTSDisconnected};
 }

@@ -161,7 +161,7 @@ void TFormMain::WndProc(TMessage& message)
         break;
     case WM_POWERBROADCAST:
         if (message.WParam == PBT_APMRESUMEAUTOMATIC || message.WParam == PBT_APMRESUMESUSPEND) FRules.Resumed();
-        if (message.WParam == PBT_POWERSETTINGCHANGE && DisplayCameOn(message.LParam)) FRules.DisplayCameOn();
+        if (message.WParam == PBT_POWERSETTINGCHANGE && DisplayTurnedOn(message.LParam)) FRules.DisplayCameOn();
         break;
     case WM_TIMECHANGE:
         FRules.ClockChanged();
@@ -170,7 +170,7 @@ void TFormMain::WndProc(TMessage& message)
         FRules.SessionChanged(message.WParam);
         break;
     case WM_SETTINGCHANGE:
-        if (message.LParam && !lstrcmpW(reinterpret_cast<const wchar_t*>(message.LParam), L"Policy"))
+        if (message.LParam && !wcscmp(reinterpret_cast<const wchar_t*>(message.LParam), L"Policy"))
             FRules.PolicyChanged();
         break;
     default:

@@ -4,8 +4,10 @@
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <wtsapi32.h>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -16,8 +18,12 @@ enum class Ev {
     Start,
     Lock,
     Unlock,
-    Disconnect,
-    Connect,
+    Disconnect, // from the console
+    Connect, // by Remote Desktop
+    RemoteDisconnect,
+    ConsoleConnect,
+    UnheardUnlock, // while nobody listened
+    RefuseNotices, // the next registration
     PolicyArrives, // announced by the system
     PolicyGoes,
     PolicyAtMenu, // a policy found by the menu's opening
@@ -49,6 +55,7 @@ ULONGLONG now;
 bool policy;
 TSessionState session;
 int notices;
+bool refuseNotices;
 
 class HoldingRulesTest : public testing::Test {
 protected:
@@ -57,7 +64,10 @@ protected:
         HoldClock = [] { return now; };
         LockPolicyRead = [] { return policy; };
         SessionQuery = [] { return session; };
-        SessionNotification = [](HWND, bool on) { notices += on ? 1 : -1; };
+        SessionNotification = [](HWND, bool on) {
+            if (on && std::exchange(refuseNotices, false)) return false;
+            return notices += on ? 1 : -1, true;
+        };
     }
     ~HoldingRulesTest() override
     {
@@ -74,13 +84,21 @@ protected:
         case Ev::Start:
             return rules.Start(FWindow);
         case Ev::Lock:
-            return rules.SessionChanged(WTS_SESSION_LOCK);
+            return Tell(rules, WTS_SESSION_LOCK, session.locked = true);
         case Ev::Unlock:
-            return rules.SessionChanged(WTS_SESSION_UNLOCK);
+            return Tell(rules, WTS_SESSION_UNLOCK, session.locked = false);
         case Ev::Disconnect:
-            return rules.SessionChanged(WTS_CONSOLE_DISCONNECT);
+            return Tell(rules, WTS_CONSOLE_DISCONNECT, session.connected = false);
         case Ev::Connect:
-            return rules.SessionChanged(WTS_REMOTE_CONNECT);
+            return Tell(rules, WTS_REMOTE_CONNECT, session.connected = true);
+        case Ev::RemoteDisconnect:
+            return Tell(rules, WTS_REMOTE_DISCONNECT, session.connected = false);
+        case Ev::ConsoleConnect:
+            return Tell(rules, WTS_CONSOLE_CONNECT, session.connected = true);
+        case Ev::UnheardUnlock:
+            return Unheard(session.locked = false);
+        case Ev::RefuseNotices:
+            return refuseNotices = true, void();
         case Ev::PolicyArrives:
             return policy = true, rules.PolicyChanged();
         case Ev::PolicyGoes:
@@ -122,6 +140,15 @@ protected:
         }
     }
 
+    // The session's news, as the system tells it only while the notices are registered.
+    static void Tell(THoldingRules& rules, WPARAM event, bool)
+    {
+        EXPECT_EQ(notices, 1) << "told while nobody listened";
+        rules.SessionChanged(event);
+    }
+
+    static void Unheard(bool) { EXPECT_EQ(notices, 0) << "nobody listens"; }
+
     const ScreenSaverSettingsGuard FSettings;
     const HWND FWindow = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     std::optional<ScreenSaverChangesRefused> FRefused;
@@ -141,16 +168,22 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         std::vector<Step> steps;
         int putBacks = 0;
     } rows[] = {
-        {"policy at start", true, {}, {{E::Start, "OSN"}, {E::Hold60, "OSN"}, {E::Lock, "OSN"}, {E::Unlock, "OSN"}}},
+        {"policy at start", true, {},
+            {{E::Start, "OSN"}, {E::Lock, "ON"}, {E::Unlock, "OSN"}, {E::Hold60, "OSN"}, {E::Lock, "OSN"},
+                {E::Unlock, "OSN"}}},
         {"policy arrives and goes", false, {},
             {{E::Start, "ODSN"}, {E::PolicyArrives, "OSN"}, {E::PolicyGoes, "ODSN"}, {E::PolicyAtMenu, "OSN"}}},
         {"lock, open-ended", false, {}, {{E::Start, "ODSN"}, {E::Lock, "ON"}, {E::Unlock, "ODSN"}}},
         {"lock, timed", false, {},
             {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Lock, "OSN"}, {E::Unlock, "ODSN"}, {E::Pass60, ""}}, 1},
         {"disconnect, connect while locked", false, {},
-            {{E::Start, "ODSN"}, {E::Disconnect, "ON"}, {E::Connect, "ODSN"}, {E::Lock, "ON"}, {E::Disconnect, "ON"},
-                {E::Connect, "ON"}, {E::Unlock, "ODSN"}}},
+            {{E::Start, "ODSN"}, {E::Disconnect, "ON"}, {E::Connect, "ODSN"}, {E::Lock, "ON"},
+                {E::RemoteDisconnect, "ON"}, {E::ConsoleConnect, "ON"}, {E::Unlock, "ODSN"}}},
         {"locked start", false, {true, true}, {{E::Start, "ON"}, {E::Hold60, "OSN"}, {E::Unlock, "ODSN"}}},
+        {"timed end while locked, read again at the next hold", false, {},
+            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Lock, "OSN"}, {E::Pass60, ""}, {E::UnheardUnlock, ""},
+                {E::Hold60, "ODSN"}},
+            1},
         {"disconnected start", false, {false, false}, {{E::Start, "ON"}, {E::Connect, "ODSN"}}},
         {"resume", false, {},
             {{E::Start, "ODSN"}, {E::SystemEnds, "ON"}, {E::Resume, "ODSN"}, {E::Lock, "ON"}, {E::Resume, "ON"}}},
@@ -174,7 +207,9 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         {"exit while locked", false, {}, {{E::Start, "ODSN"}, {E::Lock, "ON"}, {E::Exit, ""}}},
         {"status item", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Toggle, ""}, {E::Toggle, "ODSN"}}},
         {"start now", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::StartNow, ""}}},
-        {"switched on elsewhere", false, {}, {{E::Start, "ODSN"}, {E::OnElsewhere, ""}, {E::Pass60, ""}}},
+        {"switched on elsewhere", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::OnElsewhere, ""}}},
+        {"notices refused, asked again", false, {}, {{E::RefuseNotices, ""}, {E::Start, "ODS"}, {E::Menu, "ODSN"}}},
+        {"exit during a timed hold", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Exit, ""}}},
         {"cancelled", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Cancel, "ODSN"}, {E::Pass60, "ODSN"}}},
         {"display choice", false, {},
             {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::DisplayChoice, "O"}, {E::DisplayChoice, "ODSN"},
@@ -206,9 +241,12 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
                     EXPECT_EQ(PowerRecorder::Held(), power);
                     EXPECT_EQ(notices, held.find('N') != std::string::npos ? 1 : 0);
                 }
-                // A timer runs only with a timed hold.
-                EXPECT_EQ(KillTimer(FWindow, THoldingRules::Timer) != FALSE, rules.End().has_value());
+                // A timer runs only with a timed hold; taken here, it is armed again by a look at the clock.
+                const bool timer = KillTimer(FWindow, THoldingRules::Timer) != FALSE;
+                EXPECT_EQ(timer, rules.End().has_value());
+                if (timer) rules.ClockChanged();
             }
+            EXPECT_FALSE(KillTimer(FWindow, THoldingRules::Timer));
             EXPECT_EQ(putBacks, row.putBacks);
             // Nothing outlives the rules.
             EXPECT_EQ(PowerRecorder::Held(), "");
@@ -219,6 +257,27 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         }
     }
     EXPECT_EQ(PowerRecorder::reason, L"Lullwick：画面を消さない（スリープ防止）");
+}
+
+TEST(SessionState, ReadFromWhatTheSystemReports)
+{
+    constexpr LONG Lock = 0, Unlock = 1, Unknown = -1;
+    const struct {
+        std::optional<LONG> flags;
+        bool windows8;
+        std::optional<INT> connect;
+        bool locked, connected;
+    } cases[] = {
+        {Lock, true, WTSActive, true, true}, {Unlock, true, WTSDisconnected, false, false},
+        {Unknown, true, WTSConnected, false, true},
+        {Lock, false, WTSActive, false, true}, // Windows 7 has the flags the other way round
+        {Unlock, false, WTSActive, true, true}, {std::nullopt, true, std::nullopt, false, true}, // a query that failed
+    };
+    for (const auto& c : cases) {
+        const TSessionState state = SessionStateFrom(c.flags, c.windows8, c.connect);
+        EXPECT_EQ(state.locked, c.locked) << c.flags.value_or(99) << " " << c.windows8;
+        EXPECT_EQ(state.connected, c.connected) << c.connect.value_or(99);
+    }
 }
 
 } // namespace

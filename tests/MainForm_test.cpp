@@ -256,7 +256,7 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         return forward(m, d);
     };
     const SessionNotificationFn session =
-        std::exchange(SessionNotification, [](HWND, bool on) { watching += on ? 1 : -1; });
+        std::exchange(SessionNotification, [](HWND, bool on) { return watching += on ? 1 : -1, true; });
     const ClockFn clock = std::exchange(HoldClock, TestClock);
     ChooseNothing();
     const auto send = [](UINT msg, WPARAM w) { SendMessageW(FormMain->Handle(), msg, w, 0); };
@@ -308,11 +308,14 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         {"refused, then the display back", true, 17,
             [&] {
                 refusedEnd();
-                struct {
-                    GUID setting;
-                    DWORD size, on;
-                } change{DisplayStatusSetting(), 4, 1};
-                SendMessageW(FormMain->Handle(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&change));
+                for (const DWORD state : {1, 2, 0, 1}) { // as at the registration, then dimmed, off and on
+                    EXPECT_FALSE(GetScreenSaverActive()) << state;
+                    struct {
+                        GUID setting;
+                        DWORD size, state;
+                    } change{DisplayStatusSetting(), 4, state};
+                    SendMessageW(FormMain->Handle(), WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, LPARAM(&change));
+                }
             },
             true, 1},
         {"refused, then exit", true, 17, [&] { refusedEnd(), Destroy(); }, true, 0},

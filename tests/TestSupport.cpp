@@ -110,13 +110,16 @@ void SetShiftHeld(bool held)
 
 namespace {
 PowerRecorder::Mode powerMode;
-int requestTypes = 0; // a bit per request type set
+int requests[8]; // per request type: how often it is set, as the system counts
+bool unbalanced = false; // a type cleared more often than it was set
+bool ended = false; // by the system, until the program holds again
 EXECUTION_STATE threadState = ES_CONTINUOUS;
 } // namespace
 
 PowerRecorder::PowerRecorder(Mode mode)
 {
-    powerMode = mode, requestTypes = 0, threadState = ES_CONTINUOUS;
+    powerMode = mode, threadState = ES_CONTINUOUS, unbalanced = ended = false;
+    for (int& n : requests) n = 0;
     PowerCalls.CreateRequest = [](PREASON_CONTEXT c) -> HANDLE {
         reason = c->Reason.SimpleReasonString;
         if (powerMode != Mode::NoRequest) return CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -125,22 +128,28 @@ PowerRecorder::PowerRecorder(Mode mode)
     };
     PowerCalls.SetRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL {
         if (powerMode == Mode::RequestRefused && t == PowerRequestSystemRequired) return FALSE;
-        return requestTypes |= 1 << t, TRUE;
+        return ended = false, ++requests[t], TRUE;
     };
-    PowerCalls.ClearRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL { return requestTypes &= ~(1 << t), TRUE; };
-    PowerCalls.SetThreadState = [](EXECUTION_STATE s) { return std::exchange(threadState, s); };
+    PowerCalls.ClearRequest = [](HANDLE, POWER_REQUEST_TYPE t) -> BOOL {
+        unbalanced |= requests[t] == 0;
+        return requests[t] > 0 ? (--requests[t], TRUE) : FALSE;
+    };
+    PowerCalls.SetThreadState = [](EXECUTION_STATE s) {
+        ended &= s == ES_CONTINUOUS;
+        return std::exchange(threadState, s);
+    };
 }
 
 std::string PowerRecorder::Held()
 {
     const bool byRequest = powerMode == Mode::Requests;
-    if (byRequest ? threadState != ES_CONTINUOUS : requestTypes != 0) return "muddled";
-    const bool display =
-        byRequest ? requestTypes & 1 << PowerRequestDisplayRequired : (threadState & ES_DISPLAY_REQUIRED) != 0;
-    const bool system =
-        byRequest ? requestTypes & 1 << PowerRequestSystemRequired : (threadState & ES_SYSTEM_REQUIRED) != 0;
-    if (!byRequest && (threadState & ~(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED))) return "muddled";
-    return std::string(display ? "D" : "") + (system ? "S" : "");
+    const int display = requests[PowerRequestDisplayRequired], system = requests[PowerRequestSystemRequired];
+    if (unbalanced || display > 1 || system > 1) return "muddled";
+    if (byRequest ? threadState != ES_CONTINUOUS : display + system != 0) return "muddled";
+    if (threadState & ~(ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED)) return "muddled";
+    const bool d = byRequest ? display != 0 : (threadState & ES_DISPLAY_REQUIRED) != 0;
+    const bool s = byRequest ? system != 0 : (threadState & ES_SYSTEM_REQUIRED) != 0;
+    return ended ? "" : std::string(d ? "D" : "") + (s ? "S" : "");
 }
 
-void PowerRecorder::SystemEndsRequests() { requestTypes = 0, threadState = ES_CONTINUOUS; }
+void PowerRecorder::SystemEndsRequests() { ended = true; }
