@@ -295,6 +295,8 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         {"status on", true, 17, [&] { FormMain->ppStatusClick(nullptr), ends(120 * Minute); }, true, 0},
         {"passed in sleep", true, 17, [&] { clockShift += 61 * Minute, send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND); },
             true, 1},
+        {"passed in an unattended sleep", true, 17,
+            [&] { clockShift += 61 * Minute, send(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC); }, true, 1},
         {"clock moved", true, 17,
             [&] {
                 clockShift += 60 * Minute - 300'000, send(WM_TIMECHANGE, 0);
