@@ -1,6 +1,7 @@
 #include "app/Lifecycle.h"
 
 #include "app/SavedState.h"
+#include "app/SignIn.h"
 #include "app/cm_lullwick.h"
 #include "framework/Application.h"
 #include "framework/MessageBox.h"
@@ -35,19 +36,7 @@ void RestoreAtExit(std::optional<bool> saved, bool leaveOff, bool recordStored)
     if (PutBackScreenSaverActive(!leaveOff && *saved) && recordStored) RemoveSavedState();
 }
 
-std::wstring HelpFilePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return FileBeside(path, L"Lullwick.hlp");
-}
+std::wstring HelpFilePath() { return FileBeside(ProgramPath(), L"Lullwick.hlp"); }
 
 std::wstring FileBeside(std::wstring_view path, std::wstring_view name)
 {

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/Lifecycle.h"
 #include "app/Session.h"
+#include "app/SignIn.h"
 #include "app/cm_lullwick.h"
 #include "components/trayicon/TrayIcon.h"
 #include "forms/MainDescription.h"
@@ -68,6 +69,8 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Field("ppExit", ppExit);
     b.Field("ppSplit1", ppSplit1);
     b.Field("ppSplit2", ppSplit2);
+    b.Field("ppSplit3", ppSplit3);
+    b.Field("ppSignIn", ppSignIn);
     b.Field("ppVersion", ppVersion);
     b.Field("ppHelp", ppHelp);
     b.Field("ppStatus", ppStatus);
@@ -98,6 +101,7 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Method("ppHoldClick", this, &TFormMain::ppHoldClick);
     b.Method("ppHoldCustomClick", this, &TFormMain::ppHoldCustomClick);
     b.Method("ppHoldCancelClick", this, &TFormMain::ppHoldCancelClick);
+    b.Method("ppSignInClick", this, &TFormMain::ppSignInClick);
 }
 
 void TFormMain::FormCreate(TComponent*)
@@ -214,6 +218,7 @@ void TFormMain::PopupMenuPopup(TComponent*)
     const bool timed = FRules.End().has_value();
     for (TMenuItem* item : ppHoldFor->Items()) item->SetChecked(timed && item == FHoldItem);
     ppHoldCancel->SetEnabled(timed);
+    ppSignIn->SetChecked(StartsAtSignIn(ProgramPath()));
     // Shift+F10 is how the keyboard opens a menu, no wish to leave the screen saver off.
     const bool shift = !TrayIcon->PopupFromKeyboard() && (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     ppExit->SetCaption(text::FromUtf8(shift ? "無効状態で終了" : "終了"));
@@ -296,6 +301,14 @@ void TFormMain::ppHoldCustomClick(TComponent*)
 }
 
 void TFormMain::ppHoldCancelClick(TComponent*) { FRules.CancelEnd(); }
+
+void TFormMain::ppSignInClick(TComponent*)
+{
+    const std::wstring program = ProgramPath();
+    SetStartAtSignIn(program, !StartsAtSignIn(program));
+    // What the profile holds, as a write can be refused.
+    ppSignIn->SetChecked(StartsAtSignIn(program));
+}
 
 void TFormMain::HoldFor(int minutes, TMenuItem* item)
 {

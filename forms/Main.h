@@ -36,6 +36,8 @@ public:
     TMenuItem* ppExit = nullptr;
     TMenuItem* ppSplit1 = nullptr;
     TMenuItem* ppSplit2 = nullptr;
+    TMenuItem* ppSplit3 = nullptr;
+    TMenuItem* ppSignIn = nullptr;
     TMenuItem* ppVersion = nullptr;
     TMenuItem* ppHelp = nullptr;
     TMenuItem* ppStatus = nullptr;
@@ -68,6 +70,7 @@ public:
     void ppHoldClick(TComponent* Sender);
     void ppHoldCustomClick(TComponent* Sender);
     void ppHoldCancelClick(TComponent* Sender);
+    void ppSignInClick(TComponent* Sender);
 
     // Holds the screen saver off for `minutes` from now; `item` carries the check mark meanwhile.
     void HoldFor(int minutes, TMenuItem* item);

@@ -182,6 +182,13 @@ inline constexpr char MainDescriptionTail[] = R"('
     object ppSplit1: TMenuItem
       Caption = '-'
     end
+    object ppSignIn: TMenuItem
+      Caption = 'サインイン時に起動する'
+      OnClick = ppSignInClick
+    end
+    object ppSplit3: TMenuItem
+      Caption = '-'
+    end
     object ppVersion: TMenuItem
       Caption = 'バージョン情報 ...'
       OnClick = ppVersionClick

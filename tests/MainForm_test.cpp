@@ -3,6 +3,7 @@
 #include "app/Lifecycle.h"
 #include "app/SavedState.h"
 #include "app/Session.h"
+#include "app/SignIn.h"
 #include "app/cm_lullwick.h"
 #include "components/trayicon/ShellNotify.h"
 #include "components/trayicon/TrayIcon.h"
@@ -121,7 +122,9 @@ TEST_F(MainFormTest, CaptionsComeFromFreshQueries)
     EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効＞");
     EXPECT_EQ(Caption(FormMain->ppTimeout), L"＜現在の待ち時間\t：　0分＞ ...");
     EXPECT_EQ(Caption(FormMain->ppExecute), L"スクリーンセーバー起動");
-    ASSERT_EQ(FormMain->PopupMenu->Items().size(), 10u);
+    ASSERT_EQ(FormMain->PopupMenu->Items().size(), 12u);
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[6]), L"サインイン時に起動する");
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[7]), L"-");
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[3]), L"画面を消さない（スリープ防止）");
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[4]), L"一定時間だけ無効にする");
     EXPECT_EQ(FormMain->ppHoldFor->Items().size(), 7u);
@@ -351,6 +354,65 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
     ShellNotifyIcon = shell;
     SessionNotification = session;
     HoldClock = clock;
+}
+
+TEST_F(MainFormTest, SignInItemShowsAndSetsTheRunValueForThisProgram)
+{
+    const std::wstring program = ProgramPath();
+    const std::wstring quoted = L"\"" + program + L"\"";
+    std::wstring upper = quoted;
+    CharUpperW(upper.data());
+    const auto run = [](const std::wstring& value) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, RunKey, SignInValue, REG_SZ, value.c_str(),
+            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    };
+    const auto approved = [](DWORD type, BYTE first) {
+        const BYTE data[12] = {first, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+        RegSetKeyValueW(HKEY_CURRENT_USER, StartupApprovedKey, SignInValue, type, data, type == REG_DWORD ? 4 : 12);
+    };
+    const auto value = [](const wchar_t* key) {
+        wchar_t text[MAX_PATH * 2] = L"";
+        DWORD size = sizeof text;
+        const LSTATUS s = RegGetValueW(HKEY_CURRENT_USER, key, SignInValue, RRF_RT_ANY, nullptr, text, &size);
+        return s == ERROR_SUCCESS ? std::wstring(text) : L"none";
+    };
+    const struct {
+        const char* name;
+        std::function<void()> before;
+        bool checked; // at the menu's opening, and after choosing the item
+        bool checkedAfter;
+        std::wstring runAfter;
+        bool approvedStays = true;
+        bool refused = false;
+    } rows[] = {
+        {"absent", [] {}, false, true, quoted},
+        {"here, in other case", [&] { run(upper); }, true, false, L"none"},
+        {"elsewhere", [&] { run(L"\"C:\\Old\\Lullwick.exe\""); }, false, true, quoted},
+        {"switched off in Startup apps", [&] { run(quoted), approved(REG_BINARY, 3); }, false, true, quoted, false},
+        {"switched on in Startup apps", [&] { run(quoted), approved(REG_BINARY, 6); }, true, false, L"none"},
+        {"an odd value of another type", [&] { run(quoted), approved(REG_DWORD, 7); }, true, false, L"none"},
+        {"a refused write", [] {}, false, false, L"none", true, true},
+    };
+    Create();
+    ChooseNothing();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.before();
+        const bool hadApproved = value(StartupApprovedKey) != L"none";
+        OpenMenu();
+        EXPECT_EQ(FormMain->ppSignIn->Checked(), row.checked);
+        if (row.refused)
+            ProfileSetValue = [](HKEY, const wchar_t*, const wchar_t*, DWORD, const void*, DWORD) -> LSTATUS {
+                return ERROR_ACCESS_DENIED;
+            };
+        FormMain->ppSignIn->Click();
+        ProfileSetValue = RegSetKeyValueW;
+        EXPECT_EQ(FormMain->ppSignIn->Checked(), row.checkedAfter);
+        EXPECT_EQ(value(RunKey), row.runAfter);
+        EXPECT_EQ(value(StartupApprovedKey) != L"none", hadApproved && row.approvedStays);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, RunKey, SignInValue);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, StartupApprovedKey, SignInValue);
+    }
 }
 
 TEST_F(MainFormTest, ShiftAtOpeningDecidesTheExitItem)

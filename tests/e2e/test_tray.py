@@ -9,7 +9,7 @@ from harness import (ARTIFACTS, BUILD, client, close_main, LullwickTest, focus_f
                      wine, xdotool)
 
 # Keyboard steps from an unselected menu to each item (separators are skipped).
-STATUS, TIMEOUT, EXECUTE, DISPLAY, HOLD, VERSION, HELP = 1, 2, 3, 4, 5, 6, 7
+STATUS, TIMEOUT, EXECUTE, DISPLAY, HOLD, SIGN_IN, VERSION, HELP = 1, 2, 3, 4, 5, 6, 7, 8
 POWER_CALLS = ('kernel32.PowerCreateRequest', 'kernel32.PowerSetRequest', 'kernel32.PowerClearRequest',
                'kernel32.SetThreadExecutionState')
 
@@ -235,6 +235,24 @@ class Tray(LullwickTest):
             run.wait_exit()
             self.assertEqual(held()[-1], '80000000')
         self.assertSaver(True)
+
+    def test_sign_in_item_writes_and_removes_the_run_value(self):
+        def run_value():
+            _, out = wine('reg', 'query', r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run', '/v', 'Lullwick')
+            return next((line.split('REG_SZ', 1)[1].strip() for line in out.splitlines() if 'REG_SZ' in line), None)
+
+        self.addCleanup(wine, 'reg', 'delete', r'HKCU\Software\Microsoft\Windows\CurrentVersion\Run', '/v',
+                        'Lullwick', '/f')
+        run = self.resident(True)
+        open_menu()
+        choose(SIGN_IN)
+        wait_for(lambda: run_value() is not None, 10, 'the Run value')
+        self.assertRegex(run_value(), r'^"[A-Z]:\\.*\\Lullwick\.exe"$')
+        open_menu()
+        choose(SIGN_IN)
+        wait_for(lambda: run_value() is None, 10, 'the Run value to go')
+        close_main()
+        run.wait_exit()
 
     def test_hold_for_a_minute_ends_by_itself_with_a_balloon(self):
         run = self.resident(True)
