@@ -381,7 +381,8 @@ void TFormMain::RetryPutBack()
     if (!FPutBackPending || !PutBackScreenSaverActive(*SavedScreenSaverActive)) return;
     SetPutBackPending(false);
     TrayIcon->ShowBalloon("Lullwick",
-        text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info);
+        text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info,
+        TBalloonFlags::RespectQuietTime); // it answers nothing the user just did
 }
 
 void TFormMain::SetPutBackPending(bool pending)

@@ -282,7 +282,8 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
     static ShellNotifyIconFn forward;
     forward = shell;
     ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) {
-        balloons += (d->uFlags & NIF_INFO) && d->dwInfoFlags == NIIF_INFO && !wcscmp(d->szInfoTitle, L"Lullwick");
+        balloons += (d->uFlags & NIF_INFO) && d->dwInfoFlags == (NIIF_INFO | NIIF_RESPECT_QUIET_TIME) &&
+            !wcscmp(d->szInfoTitle, L"Lullwick");
         return forward(m, d);
     };
     const SessionNotificationFn session =

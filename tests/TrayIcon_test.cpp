@@ -192,13 +192,30 @@ TEST_F(TrayIconTest, ShellRequestsCarryTheRecordOfThisIcon)
     EXPECT_EQ(d.hWnd, CallbackWindow->Handle());
     EXPECT_EQ(std::wstring(d.szTip), L"TipHelp");
     // Refused, as a shell that shows none does: no error, and no balloon on the test display.
+    // Each balloon carries the icon's tip along, with the flag that keeps it shown.
+    const struct {
+        TBalloonIcon kind;
+        TBalloonFlags flags;
+        UINT more; // uFlags beyond NIF_INFO | NIF_TIP | NIF_SHOWTIP
+        DWORD info;
+    } balloons[] = {
+        {TBalloonIcon::Info, TBalloonFlags::None, 0, NIIF_INFO},
+        {TBalloonIcon::Warning, TBalloonFlags::RespectQuietTime, 0, NIIF_WARNING | NIIF_RESPECT_QUIET_TIME},
+        {TBalloonIcon::None, TBalloonFlags::NoSound | TBalloonFlags::Realtime, NIF_REALTIME, NIIF_NOSOUND},
+        {TBalloonIcon::Error, TBalloonFlags::Realtime | TBalloonFlags::RespectQuietTime, NIF_REALTIME,
+            NIIF_ERROR | NIIF_RESPECT_QUIET_TIME},
+    };
+    icon->SetTipHelp(text::FromUtf8("＜現在の状態＞"));
     FShell.refuse = true;
-    icon->ShowBalloon("Lullwick", text::FromUtf8("元に戻しました。"), TBalloonIcon::Info);
+    for (const auto& r : balloons) {
+        icon->ShowBalloon("Lullwick", text::FromUtf8("元に戻しました。"), r.kind, r.flags);
+        const NOTIFYICONDATAW& b = FShell.Last().data;
+        EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
+        EXPECT_EQ(std::pair(b.uFlags, b.dwInfoFlags), std::pair(NIF_INFO | NIF_TIP | NIF_SHOWTIP | r.more, r.info));
+        EXPECT_EQ(std::wstring(b.szInfoTitle) + L"|" + b.szInfo + L"|" + b.szTip,
+            L"Lullwick|元に戻しました。|＜現在の状態＞");
+    }
     FShell.refuse = false;
-    const NOTIFYICONDATAW& b = FShell.Last().data;
-    EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(std::pair(b.uFlags, b.dwInfoFlags), (std::pair<UINT, DWORD>(NIF_INFO, NIIF_INFO)));
-    EXPECT_EQ(std::wstring(b.szInfoTitle) + L"|" + b.szInfo, L"Lullwick|元に戻しました。");
     Free(icon);
     EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_DELETE));
 }
@@ -364,7 +381,7 @@ TEST_F(TrayIconTest, DesignModeNeverTalksToTheShell)
     auto* icon = new TTrayIcon(designer);
     icon->SetVisible(true);
     icon->SetTipHelp("x");
-    icon->ShowBalloon("x", "y", TBalloonIcon::Info);
+    icon->ShowBalloon("x", "y", TBalloonIcon::Info, TBalloonFlags::None);
     EXPECT_TRUE(icon->Visible());
     EXPECT_FALSE(icon->Registered());
     Free(designer);
