@@ -560,11 +560,16 @@ TEST_F(MainFormTest, OpenedOnAMonitorAt144PpiScaledAndInTheSystemsColours)
     EXPECT_EQ(FormMain->ButtonClose->Width(), 113); // rounded, as MulDiv does
     EXPECT_EQ(FormMain->ImageIcon->Width(), 48);
     EXPECT_EQ(FormMain->PanelVersion->Height(), 242);
-    const HDC dc = CreateCompatibleDC(nullptr); // labels write in the system's colour, a contrast theme's too
+    // Labels write in the face's text colour, which a contrast theme sets apart from the window's.
+    const int element = COLOR_BTNTEXT;
+    const COLORREF saved = GetSysColor(element), apart = GetSysColor(COLOR_WINDOWTEXT) ^ 0x123456;
+    SetSysColors(1, &element, &apart);
+    const HDC dc = CreateCompatibleDC(nullptr);
     SetTextColor(dc, RGB(1, 2, 3));
     SendMessageW(FormMain->PanelVersion->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
         reinterpret_cast<LPARAM>(FormMain->Label3->Handle()));
-    EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT));
+    SetSysColors(1, &element, &saved);
+    EXPECT_EQ(GetTextColor(dc), apart);
     DeleteDC(dc);
 }
 
