@@ -472,13 +472,26 @@ TEST_F(TrayIconTest, IconOfADescriptionHasTheTraysSizeAlsoForANewTaskbar)
         DeleteObject(info.hbmMask);
         return bitmap.bmWidth;
     };
+    // The icon file holds that size itself: Windows would scale the nearest one, blurred.
+    const auto held = [](int size) {
+        const auto* group = static_cast<const BYTE*>(
+            LockResource(LoadResource(nullptr, FindResourceW(nullptr, L"MAINICON", RT_GROUP_ICON))));
+        const int count = group[4] | group[5] << 8;
+        for (int i = 0; i < count; ++i)
+            if (group[6 + 14 * i] == size) return true; // the width of each 14-byte entry
+        return false;
+    };
     auto* form = new TIconForm(Application);
     form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Icon = MAINICON\n  Visible = True\n end\nend\n");
     EXPECT_EQ(width(), 24);
     // Windows announces a new taskbar when the scale changes.
-    dpi = 120;
-    SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_EQ(width(), 20);
+    const std::pair<UINT, int> scales[] = {{120, 20}, {144, 24}, {168, 28}, {216, 36}, {336, 56}};
+    for (const auto& [ppi, size] : scales) {
+        dpi = ppi;
+        SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        EXPECT_EQ(width(), size) << ppi;
+        EXPECT_TRUE(held(size)) << size;
+    }
     TrayDpi = original;
     Free(form);
 }
