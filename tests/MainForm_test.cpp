@@ -20,9 +20,11 @@
 
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <winver.h>
 
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -484,6 +486,15 @@ TEST_F(MainFormTest, VersionWindowShowsCentredOnceAndKeepsItsPlace)
     EXPECT_EQ(FormMain->Left(), 10);
     EXPECT_EQ(FormMain->Top(), 20);
     EXPECT_EQ(FormMain->LabelVersion->Text(), std::string("Ver.") + ProgramVersion);
+    // Task Manager and the list of start-up apps show the version resource's description as the name.
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(self, nullptr));
+    void* description = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data()) &&
+        VerQueryValueW(info.data(), L"\\StringFileInfo\\041104B0\\FileDescription", &description, &length));
+    EXPECT_STREQ(static_cast<const wchar_t*>(description), L"Lullwick");
     EXPECT_EQ(text::ToWide(FormMain->ButtonClose->Text()), L"閉じる");
 }
 
