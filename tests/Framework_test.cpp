@@ -1,6 +1,8 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/Handles.h"
+#include "framework/Library.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/Text.h"
@@ -12,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -421,6 +424,39 @@ TEST(Menus, AMenuOpensToTheSideTheSystemAlignsMenusTo)
         menu.Popup(300, 200);
         EXPECT_EQ(rightAligned ? shown.right : shown.left, 300) << rightAligned;
     }
+}
+
+TEST(SystemLibraries, ComeFromTheSystemFolderAlsoWhereTheLoaderLacksTheSearchFlags)
+{
+    static bool takesFlags;
+    static std::vector<std::pair<std::wstring, DWORD>> loads;
+    const SearchFlagsFn flags = std::exchange(LoaderTakesSearchFlags, [] { return takesFlags; });
+    const LoadLibraryFn load = std::exchange(LoadLibraryWith, [](const wchar_t* file, DWORD how) {
+        loads.emplace_back(file, how);
+        return LoadLibraryExW(file, nullptr, how);
+    });
+    std::wstring system(MAX_PATH, L'\0');
+    system.resize(GetSystemDirectoryW(system.data(), MAX_PATH));
+    const std::wstring file = system + L"\\wtsapi32.dll";
+    const struct {
+        bool takesFlags;
+        std::pair<std::wstring, DWORD> asked;
+    } rows[] = {
+        {true, {L"wtsapi32.dll", LOAD_LIBRARY_SEARCH_SYSTEM32}},
+        // Without the flags a bare name would find a copy planted beside the program first.
+        {false, {file, LOAD_WITH_ALTERED_SEARCH_PATH}},
+    };
+    for (const auto& r : rows) {
+        takesFlags = r.takesFlags;
+        loads.clear();
+        const UniqueModule library(LoadSystemLibrary(L"wtsapi32.dll"));
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(library.get(), path, MAX_PATH);
+        EXPECT_EQ(loads, std::vector{r.asked}) << r.takesFlags;
+        EXPECT_EQ(lstrcmpiW(path, file.c_str()), 0) << path;
+    }
+    LoaderTakesSearchFlags = flags;
+    LoadLibraryWith = load;
 }
 
 } // namespace
