@@ -12,11 +12,7 @@ Fn LibraryEntry(HMODULE library, const char* name)
 // A library from the system's own folder, never one put beside the program.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
-// The loader's doors; tests replace them to stand for an older system or to watch.
-// Whether the loader takes the LOAD_LIBRARY_SEARCH_* flags: Windows 7 lacks them
-// without update KB2533623.
+// Whether the loader takes the LOAD_LIBRARY_SEARCH_* flags, which Windows 7 lacks
+// without update KB2533623; tests replace it to stand for such a system.
 using SearchFlagsFn = bool (*)();
 extern SearchFlagsFn LoaderTakesSearchFlags;
-// LoadLibraryExW without its reserved argument.
-using LoadLibraryFn = HMODULE (*)(const wchar_t* file, DWORD flags);
-extern LoadLibraryFn LoadLibraryWith;

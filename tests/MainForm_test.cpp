@@ -20,7 +20,6 @@
 
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include <winver.h>
 
 #include <tuple>
 #include <utility>
@@ -487,14 +486,13 @@ TEST_F(MainFormTest, VersionWindowShowsCentredOnceAndKeepsItsPlace)
     EXPECT_EQ(FormMain->Top(), 20);
     EXPECT_EQ(FormMain->LabelVersion->Text(), std::string("Ver.") + ProgramVersion);
     // Task Manager and the list of start-up apps show the version resource's description as the name.
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    wchar_t self[MAX_PATH] = {}, *description = nullptr;
+    UINT length = GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::vector<BYTE> info(GetFileVersionInfoSizeW(self, nullptr));
-    void* description = nullptr;
-    UINT length = 0;
     ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data()) &&
-        VerQueryValueW(info.data(), L"\\StringFileInfo\\041104B0\\FileDescription", &description, &length));
-    EXPECT_STREQ(static_cast<const wchar_t*>(description), L"Lullwick");
+        VerQueryValueW(info.data(), L"\\StringFileInfo\\041104B0\\FileDescription",
+            reinterpret_cast<void**>(&description), &length));
+    EXPECT_STREQ(description, L"Lullwick");
     EXPECT_EQ(text::ToWide(FormMain->ButtonClose->Text()), L"閉じる");
 }
 
@@ -571,15 +569,14 @@ TEST_F(MainFormTest, OpenedOnAMonitorAt144PpiScaledAndInTheSystemsColours)
     EXPECT_EQ(FormMain->ButtonClose->Width(), 113); // rounded, as MulDiv does
     EXPECT_EQ(FormMain->ImageIcon->Width(), 48);
     EXPECT_EQ(FormMain->PanelVersion->Height(), 242);
-    // Labels write in the face's text colour, which a contrast theme sets apart from the window's.
-    const int element = COLOR_BTNTEXT;
-    const COLORREF saved = GetSysColor(element), apart = GetSysColor(COLOR_WINDOWTEXT) ^ 0x123456;
-    SetSysColors(1, &element, &apart);
-    const HDC dc = CreateCompatibleDC(nullptr);
+    const int face = COLOR_BTNTEXT; // set apart from the window's, as a contrast theme does
+    const COLORREF saved = GetSysColor(face), apart = GetSysColor(COLOR_WINDOWTEXT) ^ 0x123456;
+    SetSysColors(1, &face, &apart);
+    const HDC dc = CreateCompatibleDC(nullptr); // labels write in the face's text colour
     SetTextColor(dc, RGB(1, 2, 3));
     SendMessageW(FormMain->PanelVersion->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
         reinterpret_cast<LPARAM>(FormMain->Label3->Handle()));
-    SetSysColors(1, &element, &saved);
+    SetSysColors(1, &face, &saved);
     EXPECT_EQ(GetTextColor(dc), apart);
     DeleteDC(dc);
 }
