@@ -40,8 +40,7 @@ std::wstring ProgramPath()
 bool StartsAtSignIn(std::wstring_view path)
 {
     DWORD size = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, RunKey, SignInValue, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
-            ERROR_SUCCESS ||
+    if (RegGetValueW(HKEY_CURRENT_USER, RunKey, SignInValue, RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS ||
         size == 0)
         return false;
     std::vector<wchar_t> value(size / sizeof(wchar_t) + 1);

@@ -117,7 +117,8 @@ void TFormMain::FormCreate(TComponent*)
     ShowTrayIcon();
     FRules.OnPutBack = [this] {
         TrayIcon->ShowBalloon("Lullwick",
-            text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info);
+            text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info,
+            TBalloonFlags::RespectQuietTime); // it answers nothing the user just did
     };
     FRules.Start(Handle());
     UpdateDisplayCaption();

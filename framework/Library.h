@@ -10,7 +10,9 @@ Fn LibraryEntry(HMODULE library, const char* name)
 }
 
 // A library from the system's own folder, never one put beside the program.
-inline HMODULE LoadSystemLibrary(const wchar_t* name)
-{
-    return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
+HMODULE LoadSystemLibrary(const wchar_t* name);
+
+// Whether the loader takes the LOAD_LIBRARY_SEARCH_* flags, which Windows 7 lacks
+// without update KB2533623; tests replace it to stand for such a system.
+using SearchFlagsFn = bool (*)();
+extern SearchFlagsFn LoaderTakesSearchFlags;

@@ -12,7 +12,8 @@ namespace {
 
 UINT TrackPlatformMenu(HMENU menu, int x, int y, HWND owner)
 {
-    // The side the system opens menus to from the point (right-to-left systems open them leftward).
+    // The side the system opens menus to from the point: the pen and touch handedness setting,
+    // so that a menu drops on the side away from the hand.
     const UINT alignment = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
     return static_cast<UINT>(
         TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY | alignment, x, y, owner, nullptr));

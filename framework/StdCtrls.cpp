@@ -59,8 +59,9 @@ void TLabel::CreateParams(TCreateParams& params)
 
 bool TLabel::CtlColor(HDC dc, LRESULT& brush)
 {
-    // The system's text colour, as its face colour lies beneath: readable in a contrast theme too.
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    // The face's own text colour, as the face colour lies beneath: contrast themes set
+    // it apart from the window's text colour, which may not be readable there.
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     SetBkMode(dc, TRANSPARENT);
     brush = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     return true;

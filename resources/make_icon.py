@@ -109,7 +109,9 @@ def png(size):
             chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
-SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+# The small icon (16 at 100 %) and the large one (32) at 100, 125, 150, 175 and 200 %, the
+# small one also at 225 and 350 % (the tray), and 256 for Explorer's largest view.
+SIZES = (16, 20, 24, 28, 32, 36, 40, 48, 56, 64, 256)
 PNG_FROM = 48
 
 

@@ -1,6 +1,8 @@
 #include "framework/Application.h"
 #include "framework/Exception.h"
 #include "framework/Form.h"
+#include "framework/Handles.h"
+#include "framework/Library.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/Text.h"
@@ -12,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -421,6 +424,18 @@ TEST(Menus, AMenuOpensToTheSideTheSystemAlignsMenusTo)
         menu.Popup(300, 200);
         EXPECT_EQ(rightAligned ? shown.right : shown.left, 300) << rightAligned;
     }
+}
+
+TEST(SystemLibraries, ComeFromTheSystemFolderByFullPathWhereTheLoaderLacksTheSearchFlags)
+{
+    const SearchFlagsFn original = std::exchange(LoaderTakesSearchFlags, [] { return false; });
+    wchar_t system[MAX_PATH] = {}, path[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    GetModuleFileNameW(UniqueModule(LoadSystemLibrary(L"wtsapi32.dll")).get(), path, MAX_PATH);
+    EXPECT_EQ(lstrcmpiW(path, (std::wstring(system) + L"\\wtsapi32.dll").c_str()), 0) << path;
+    // A bare name would take a module of that name from elsewhere: this test program itself.
+    EXPECT_FALSE(UniqueModule(LoadSystemLibrary(L"lullwick_tests.exe")));
+    LoaderTakesSearchFlags = original;
 }
 
 } // namespace

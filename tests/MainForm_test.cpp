@@ -25,6 +25,7 @@
 
 #include <tuple>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -255,7 +256,8 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
     static ShellNotifyIconFn forward;
     forward = shell;
     ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) {
-        balloons += (d->uFlags & NIF_INFO) && d->dwInfoFlags == NIIF_INFO && !wcscmp(d->szInfoTitle, L"Lullwick");
+        balloons += (d->uFlags & NIF_INFO) && d->dwInfoFlags == (NIIF_INFO | NIIF_RESPECT_QUIET_TIME) &&
+            !wcscmp(d->szInfoTitle, L"Lullwick");
         return forward(m, d);
     };
     const SessionNotificationFn session =
@@ -510,6 +512,14 @@ TEST_F(MainFormTest, VersionWindowShowsCentredOnceAndKeepsItsPlace)
     EXPECT_EQ(FormMain->Left(), 10);
     EXPECT_EQ(FormMain->Top(), 20);
     EXPECT_EQ(FormMain->LabelVersion->Text(), std::string("Ver.") + ProgramVersion);
+    // Task Manager and the list of start-up apps show the version resource's description as the name.
+    wchar_t self[MAX_PATH] = {}, *description = nullptr;
+    UINT length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(self, nullptr));
+    ASSERT_TRUE(GetFileVersionInfoW(self, 0, static_cast<DWORD>(info.size()), info.data()) &&
+        VerQueryValueW(info.data(), L"\\StringFileInfo\\041104B0\\FileDescription",
+            reinterpret_cast<void**>(&description), &length));
+    EXPECT_STREQ(description, L"Lullwick");
     EXPECT_EQ(text::ToWide(FormMain->ButtonClose->Text()), L"閉じる");
 }
 
@@ -586,11 +596,15 @@ TEST_F(MainFormTest, OpenedOnAMonitorAt144PpiScaledAndInTheSystemsColours)
     EXPECT_EQ(FormMain->ButtonClose->Width(), 113); // rounded, as MulDiv does
     EXPECT_EQ(FormMain->ImageIcon->Width(), 48);
     EXPECT_EQ(FormMain->PanelVersion->Height(), 242);
-    const HDC dc = CreateCompatibleDC(nullptr); // labels write in the system's colour, a contrast theme's too
+    const int face = COLOR_BTNTEXT; // set apart from the window's, as a contrast theme does
+    const COLORREF saved = GetSysColor(face), apart = GetSysColor(COLOR_WINDOWTEXT) ^ 0x123456;
+    SetSysColors(1, &face, &apart);
+    const HDC dc = CreateCompatibleDC(nullptr); // labels write in the face's text colour
     SetTextColor(dc, RGB(1, 2, 3));
     SendMessageW(FormMain->PanelVersion->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
         reinterpret_cast<LPARAM>(FormMain->Label3->Handle()));
-    EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT));
+    SetSysColors(1, &face, &saved);
+    EXPECT_EQ(GetTextColor(dc), apart);
     DeleteDC(dc);
 }
 

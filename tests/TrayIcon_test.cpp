@@ -193,12 +193,16 @@ TEST_F(TrayIconTest, ShellRequestsCarryTheRecordOfThisIcon)
     EXPECT_EQ(std::wstring(d.szTip), L"TipHelp");
     // Refused, as a shell that shows none does: no error, and no balloon on the test display.
     FShell.refuse = true;
-    icon->ShowBalloon("Lullwick", text::FromUtf8("元に戻しました。"), TBalloonIcon::Info);
+    icon->ShowBalloon("Lullwick", text::FromUtf8("元に戻しました。"), TBalloonIcon::Warning,
+        TBalloonFlags::RespectQuietTime | TBalloonFlags::NoSound | TBalloonFlags::Realtime);
     FShell.refuse = false;
     const NOTIFYICONDATAW& b = FShell.Last().data;
     EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(std::pair(b.uFlags, b.dwInfoFlags), (std::pair<UINT, DWORD>(NIF_INFO, NIIF_INFO)));
-    EXPECT_EQ(std::wstring(b.szInfoTitle) + L"|" + b.szInfo, L"Lullwick|元に戻しました。");
+    // The icon's tip comes along, with the flag that keeps it shown.
+    EXPECT_EQ(std::pair(b.uFlags, b.dwInfoFlags),
+        (std::pair<UINT, DWORD>(
+            NIF_INFO | NIF_TIP | NIF_SHOWTIP | NIF_REALTIME, NIIF_WARNING | NIIF_RESPECT_QUIET_TIME | NIIF_NOSOUND)));
+    EXPECT_EQ(std::wstring(b.szInfoTitle) + L"|" + b.szInfo + L"|" + b.szTip, L"Lullwick|元に戻しました。|TipHelp");
     Free(icon);
     EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_DELETE));
 }
@@ -364,7 +368,7 @@ TEST_F(TrayIconTest, DesignModeNeverTalksToTheShell)
     auto* icon = new TTrayIcon(designer);
     icon->SetVisible(true);
     icon->SetTipHelp("x");
-    icon->ShowBalloon("x", "y", TBalloonIcon::Info);
+    icon->ShowBalloon("x", "y", TBalloonIcon::Info, TBalloonFlags::None);
     EXPECT_TRUE(icon->Visible());
     EXPECT_FALSE(icon->Registered());
     Free(designer);
@@ -458,10 +462,18 @@ TEST_F(TrayIconTest, IconOfADescriptionHasTheTraysSizeAlsoForANewTaskbar)
     auto* form = new TIconForm(Application);
     form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Icon = MAINICON\n  Visible = True\n end\nend\n");
     EXPECT_EQ(width(), 24);
+    // Each size is one of the icon file's own images: Windows would scale the nearest one, blurred.
+    const auto* group = static_cast<const BYTE*>(
+        LockResource(LoadResource(nullptr, FindResourceW(nullptr, L"MAINICON", RT_GROUP_ICON))));
+    std::vector<int> held; // the widths in its 14-byte entries
+    for (int i = 0; i < group[4]; ++i) held.push_back(group[6 + 14 * i]);
     // Windows announces a new taskbar when the scale changes.
-    dpi = 120;
-    SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_EQ(width(), 20);
+    for (const auto& [ppi, size] : {std::pair{120u, 20}, {168u, 28}, {216u, 36}, {336u, 56}}) {
+        dpi = ppi;
+        SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        EXPECT_EQ(width(), size) << ppi;
+        EXPECT_EQ(std::count(held.begin(), held.end(), size), 1) << size;
+    }
     TrayDpi = original;
     Free(form);
 }

@@ -353,15 +353,18 @@ void TTrayIcon::NotifyShell(ShellAction action)
     }
 }
 
-void TTrayIcon::ShowBalloon(std::string_view title, std::string_view message, TBalloonIcon kind)
+void TTrayIcon::ShowBalloon(std::string_view title, std::string_view message, TBalloonIcon kind, TBalloonFlags flags)
 {
     if (!FRegistered) return;
     // A copy: the balloon's fields must not ride along with later requests.
     NOTIFYICONDATAW data = *FNotifyData;
-    data.uFlags = NIF_INFO;
+    // The record's tip again: under version 4 a modify without NIF_SHOWTIP can leave the icon showing none.
+    data.uFlags = NIF_INFO | NIF_TIP | NIF_SHOWTIP | (HasFlag(flags, TBalloonFlags::Realtime) ? NIF_REALTIME : 0);
     lstrcpynW(data.szInfoTitle, text::ToWide(title).c_str(), ARRAYSIZE(data.szInfoTitle));
     lstrcpynW(data.szInfo, text::ToWide(message).c_str(), ARRAYSIZE(data.szInfo));
-    data.dwInfoFlags = static_cast<DWORD>(kind);
+    data.dwInfoFlags = static_cast<DWORD>(kind) |
+        (HasFlag(flags, TBalloonFlags::RespectQuietTime) ? NIIF_RESPECT_QUIET_TIME : 0) |
+        (HasFlag(flags, TBalloonFlags::NoSound) ? NIIF_NOSOUND : 0);
     ShellNotifyIcon(NIM_MODIFY, &data);
 }
 

@@ -32,6 +32,25 @@ inline constexpr size_t MaxTipCharacters = sizeof(NOTIFYICONDATAW::szTip) / size
 // The picture beside a balloon's title.
 enum class TBalloonIcon : DWORD { None = NIIF_NONE, Info = NIIF_INFO, Warning = NIIF_WARNING, Error = NIIF_ERROR };
 
+// How a balloon asks to be shown; combine them with |.
+enum class TBalloonFlags : unsigned {
+    None = 0,
+    // Dropped, not queued, in the user's quiet time: the first hour after a first sign-in,
+    // and after Windows was installed or upgraded.
+    RespectQuietTime = 1,
+    NoSound = 2,
+    // Dropped rather than queued when it cannot show at once.
+    Realtime = 4,
+};
+constexpr TBalloonFlags operator|(TBalloonFlags a, TBalloonFlags b)
+{
+    return static_cast<TBalloonFlags>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+constexpr bool HasFlag(TBalloonFlags flags, TBalloonFlags flag)
+{
+    return (static_cast<unsigned>(flags) & static_cast<unsigned>(flag)) != 0;
+}
+
 // Waits for a possible second click, then hands its completion to the
 // user-interface thread.
 class TSingleClick : public TThread {
@@ -115,7 +134,7 @@ public:
     bool RetryAdd();
     // A balloon from the icon in the tray, texts in code page 932; a shell that
     // shows none (quiet hours, a policy) is no error.
-    void ShowBalloon(std::string_view title, std::string_view message, TBalloonIcon kind);
+    void ShowBalloon(std::string_view title, std::string_view message, TBalloonIcon kind, TBalloonFlags flags);
     // The menu being shown, or shown last, was opened from the keyboard (Shift+F10,
     // the menu key) rather than with the right button.
     bool PopupFromKeyboard() const { return FPopupFromKeyboard; }
