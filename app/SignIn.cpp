@@ -14,14 +14,16 @@ std::wstring Quoted(std::wstring_view path) { return L"\"" + std::wstring(path) 
 // seen: 02 or 06 on, 03 or 07 off, then a time stamp).
 bool SwitchedOffInStartupApps()
 {
-    DWORD type = 0, size = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, StartupApprovedKey, SignInValue, RRF_RT_ANY, &type, nullptr, &size) !=
+    // Only a binary value counts: Windows writes no other kind there.
+    constexpr DWORD binary = RRF_RT_REG_BINARY;
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, StartupApprovedKey, SignInValue, binary, nullptr, nullptr, &size) !=
             ERROR_SUCCESS ||
-        type != REG_BINARY || size == 0)
+        size == 0)
         return false;
     std::vector<BYTE> data(size);
-    return RegGetValueW(HKEY_CURRENT_USER, StartupApprovedKey, SignInValue, RRF_RT_REG_BINARY, nullptr, data.data(),
-               &size) == ERROR_SUCCESS &&
+    return RegGetValueW(HKEY_CURRENT_USER, StartupApprovedKey, SignInValue, binary, nullptr, data.data(), &size) ==
+        ERROR_SUCCESS &&
         size > 0 && (data[0] & 1) != 0;
 }
 
