@@ -444,36 +444,67 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
     EXPECT_EQ(boxes.Boxes()[0].text, L"タスクトレイにアイコンを登録できません。");
 }
 
-TEST_F(TrayIconTest, IconOfADescriptionHasTheTraysSizeAlsoForANewTaskbar)
+TEST_F(TrayIconTest, IconByNameHasTheTraysSizeAlsoForANewTaskbar)
 {
     static UINT dpi = 0;
     dpi = 144;
     const TrayDpiFn original = TrayDpi;
     TrayDpi = [] { return dpi; };
-    const auto width = [this] {
+    // The width and the colour pixels of an icon.
+    const auto image = [](HICON icon) {
         ICONINFO info{};
-        GetIconInfo(FShell.Last().data.hIcon, &info);
+        GetIconInfo(icon, &info);
         BITMAP bitmap{};
-        GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
+        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+        std::vector<BYTE> bits(static_cast<size_t>(bitmap.bmWidthBytes) * bitmap.bmHeight);
+        GetBitmapBits(info.hbmColor, static_cast<LONG>(bits.size()), bits.data());
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
-        return bitmap.bmWidth;
+        return std::pair(bitmap.bmWidth, bits);
+    };
+    const auto shown = [&] { return image(FShell.Last().data.hIcon); };
+    const auto picture = [&](const wchar_t* name, int size) {
+        TIcon icon;
+        icon.LoadFromResource(GetModuleHandleW(nullptr), name, size);
+        return image(icon.Handle());
     };
     auto* form = new TIconForm(Application);
     form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Icon = MAINICON\n  Visible = True\n end\nend\n");
-    EXPECT_EQ(width(), 24);
+    EXPECT_EQ(shown(), picture(L"MAINICON", 24));
     // Each size is one of the icon file's own images: Windows would scale the nearest one, blurred.
-    const auto* group = static_cast<const BYTE*>(
-        LockResource(LoadResource(nullptr, FindResourceW(nullptr, L"MAINICON", RT_GROUP_ICON))));
-    std::vector<int> held; // the widths in its 14-byte entries
-    for (int i = 0; i < group[4]; ++i) held.push_back(group[6 + 14 * i]);
+    const auto held = [](const wchar_t* name, int size) {
+        const auto* group =
+            static_cast<const BYTE*>(LockResource(LoadResource(nullptr, FindResourceW(nullptr, name, RT_GROUP_ICON))));
+        int count = 0; // of the widths in its 14-byte entries
+        for (int i = 0; i < group[4]; ++i) count += group[6 + 14 * i] == size;
+        return count;
+    };
     // Windows announces a new taskbar when the scale changes.
-    for (const auto& [ppi, size] : {std::pair{120u, 20}, {168u, 28}, {216u, 36}, {336u, 56}}) {
-        dpi = ppi;
-        SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-        EXPECT_EQ(width(), size) << ppi;
-        EXPECT_EQ(std::count(held.begin(), held.end(), size), 1) << size;
+    const std::pair<UINT, int> scales[] = {{120u, 20}, {168u, 28}, {216u, 36}, {336u, 56}};
+    for (const wchar_t* name : {L"MAINICON", L"OFFICON"}) {
+        if (name != form->Tray->IconResource()) {
+            // Set by name, the other picture comes in place, at the tray's size now.
+            dpi = 144;
+            form->Tray->SetIconResource(name);
+            EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
+            EXPECT_EQ(shown(), picture(name, 24));
+        }
+        for (const auto& [ppi, size] : scales) {
+            dpi = ppi;
+            SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+            EXPECT_EQ(shown(), picture(name, size)) << ppi;
+            EXPECT_EQ(held(name, size), 1) << size;
+        }
     }
+    // Explorer shows the program with its first icon group.
+    std::wstring first;
+    EnumResourceNamesW(
+        nullptr, RT_GROUP_ICON,
+        [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+            return *reinterpret_cast<std::wstring*>(found) = IS_INTRESOURCE(name) ? L"#" : name, FALSE;
+        },
+        reinterpret_cast<LONG_PTR>(&first));
+    EXPECT_EQ(first, L"MAINICON");
     TrayDpi = original;
     Free(form);
 }
