@@ -444,7 +444,7 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsVisibleIconsAgain)
     EXPECT_EQ(boxes.Boxes()[0].text, L"タスクトレイにアイコンを登録できません。");
 }
 
-TEST_F(TrayIconTest, IconByNameHasTheTraysSizeAlsoForANewTaskbar)
+TEST_F(TrayIconTest, IconOfADescriptionHasTheTraysSizeAlsoForANewTaskbar)
 {
     static UINT dpi = 0;
     dpi = 144;
@@ -482,13 +482,14 @@ TEST_F(TrayIconTest, IconByNameHasTheTraysSizeAlsoForANewTaskbar)
     // Windows announces a new taskbar when the scale changes.
     const std::pair<UINT, int> scales[] = {{120u, 20}, {168u, 28}, {216u, 36}, {336u, 56}};
     for (const wchar_t* name : {L"MAINICON", L"OFFICON"}) {
-        if (name != form->Tray->IconResource()) {
-            // Set by name, the other picture comes in place, at the tray's size now.
-            dpi = 144;
-            form->Tray->SetIconResource(name);
-            EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(NIM_MODIFY));
-            EXPECT_EQ(shown(), picture(name, 24));
-        }
+        // Set by name, another picture comes in place at the tray's size now; the same one asks nothing.
+        const bool same = name == form->Tray->IconResource();
+        const size_t calls = FShell.calls.size();
+        dpi = 144;
+        form->Tray->SetIconResource(name);
+        EXPECT_EQ(FShell.calls.size(), calls + (same ? 0 : 1));
+        EXPECT_EQ(FShell.Last().message, static_cast<DWORD>(same ? NIM_SETVERSION : NIM_MODIFY));
+        EXPECT_EQ(shown(), picture(name, 24));
         for (const auto& [ppi, size] : scales) {
             dpi = ppi;
             SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
