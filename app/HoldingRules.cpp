@@ -182,5 +182,8 @@ void THoldingRules::Apply(bool renew)
     } else if (FHeld.timer && FWindow) {
         KillTimer(FWindow, Timer);
     }
-    FHeld = {wanted.display, wanted.system, FHeld.sessionNotices, wanted.timer};
+    const bool changed = wanted.holding != FHeld.holding;
+    FHeld = {wanted.display, wanted.system, FHeld.sessionNotices, wanted.timer, wanted.holding};
+    // Told last, with everything applied: what the handler does may apply the rules again.
+    if (changed && OnChanged) OnChanged();
 }

@@ -33,6 +33,8 @@ struct THeld {
     bool system = false;
     bool sessionNotices = false;
     bool timer = false;
+    // The screen saver is held off by this program, which the tray shows.
+    bool holding = false;
     bool operator==(const THeld&) const = default;
 };
 
@@ -44,7 +46,7 @@ constexpr THeld Wanted(const THoldFacts& f)
     const bool present = !f.locked && f.connected;
     // The notices stay under a policy too: a lock lets the system go when no end would.
     return {wanted && present && !f.lockByPolicy, wanted && (present || f.kind == THoldKind::UntilTime),
-        wanted || f.putBackWaits, f.kind == THoldKind::UntilTime};
+        wanted || f.putBackWaits, f.kind == THoldKind::UntilTime, holding};
 }
 
 // The time now as a FILETIME, in 100-ns units since 1601 (UTC); tests replace it.
@@ -87,6 +89,8 @@ public:
     std::optional<ULONGLONG> End() const;
     // A timed hold ended and the state is back.
     std::function<void()> OnPutBack;
+    // The hold began or ended, whatever the cause: Facts().kind tells which.
+    std::function<void()> OnChanged;
 
     static constexpr UINT_PTR Timer = 2;
 

@@ -120,6 +120,13 @@ void TFormMain::FormCreate(TComponent*)
             text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info,
             TBalloonFlags::RespectQuietTime); // it answers nothing the user just did
     };
+    FRules.OnChanged = [this] {
+        try {
+            TrayIcon->SetIconResource(FRules.Facts().kind != THoldKind::None ? L"MAINICON" : L"OFFICON");
+        } catch (const ENotifyIconError&) {
+            // A tray that is away takes the picture by its name with the icon when a new taskbar comes.
+        }
+    };
     FRules.Start(Handle());
     UpdateDisplayCaption();
     UpdateStatusCaption();
@@ -177,6 +184,8 @@ void TFormMain::WndProc(TMessage& message)
     case WM_SETTINGCHANGE:
         if (message.LParam && !wcscmp(reinterpret_cast<const wchar_t*>(message.LParam), L"Policy"))
             FRules.PolicyChanged();
+        // Another program switched the screen saver (the Control Panel announces it): looked at as the menu does.
+        if (message.WParam == SPI_SETSCREENSAVEACTIVE) FRules.Look();
         break;
     default:
         break;
@@ -186,6 +195,8 @@ void TFormMain::WndProc(TMessage& message)
 
 void TFormMain::FormDestroy(TComponent*)
 {
+    // The icon leaves the tray now: no other picture for the moment before.
+    FRules.OnChanged = nullptr;
     // A description that failed to load may not have made the exit item.
     FRules.Exit(ppExit && ppExit->Tag() != 0);
 }

@@ -2,15 +2,22 @@
 """Draws the program icon (a monitor with a crescent moon: the screen saver
 sleeps) and writes resources/Lullwick.ico: true colour with alpha at every size
 Windows asks for from 100 % to 200 % and beyond; 48 pixels and up are stored
-PNG-compressed, as Windows allows, to keep the program small."""
+PNG-compressed, as Windows allows, to keep the program small.
+
+Also writes resources/LullwickOff.ico, the tray's picture while nothing is held:
+the same monitor in greys, its screen empty. Only the tray shows it, so it has
+the small icon's sizes alone, all PNG-compressed (flat greys pack into a few
+hundred bytes each; Windows reads them from Vista on)."""
 import struct
 import zlib
 from pathlib import Path
 
+# The sixteen VGA colours, then the unlit frame's dim grey.
 VGA = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
        (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
-       (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-SILVER, GRAY, NAVY, YELLOW, WHITE, BLACK = 7, 8, 4, 11, 15, 0
+       (255, 0, 255), (0, 255, 255), (255, 255, 255),
+       (80, 80, 80)]
+SILVER, GRAY, NAVY, YELLOW, WHITE, BLACK, DIM = 7, 8, 4, 11, 15, 0, 16
 
 
 def inside_rounded(x, y, x0, y0, x1, y1, r):
@@ -21,10 +28,14 @@ def inside_rounded(x, y, x0, y0, x1, y1, r):
     return (x - cx) ** 2 + (y - cy) ** 2 <= r * r
 
 
-def colour_at(x, y):
-    """Palette index at a point of the unit square, or None for transparent."""
+def colour_at(x, y, lit=True):
+    """Palette index at a point of the unit square, or None for transparent.
+    Unlit, the frame is dim grey rather than black, so that the outline still
+    shows on a dark taskbar, and the screen is an empty grey."""
     if inside_rounded(x, y, 0.03, 0.08, 0.97, 0.80, 0.08):
         if inside_rounded(x, y, 0.13, 0.17, 0.87, 0.70, 0.03):
+            if not lit:
+                return GRAY
             moon = (x - 0.45) ** 2 + (y - 0.44) ** 2 <= 0.215 ** 2
             bite = (x - 0.56) ** 2 + (y - 0.35) ** 2 <= 0.185 ** 2
             if moon and not bite:
@@ -32,7 +43,9 @@ def colour_at(x, y):
             if (x - 0.74) ** 2 + (y - 0.28) ** 2 <= 0.045 ** 2:
                 return WHITE
             return NAVY
-        return BLACK if not inside_rounded(x, y, 0.06, 0.11, 0.94, 0.77, 0.06) else SILVER
+        if not inside_rounded(x, y, 0.06, 0.11, 0.94, 0.77, 0.06):
+            return BLACK if lit else DIM
+        return SILVER
     if 0.40 <= x <= 0.60 and 0.80 <= y <= 0.88:
         return GRAY
     if inside_rounded(x, y, 0.22, 0.87, 0.78, 0.97, 0.03):
@@ -40,7 +53,7 @@ def colour_at(x, y):
     return None
 
 
-def render(size, samples):
+def render(size, samples, lit):
     """Rows (top first) of (palette index or None, coverage 0..1) per pixel."""
     rows = []
     for py in range(size):
@@ -49,7 +62,7 @@ def render(size, samples):
             hits = {}
             for sy in range(samples):
                 for sx in range(samples):
-                    c = colour_at((px + (sx + 0.5) / samples) / size, (py + (sy + 0.5) / samples) / size)
+                    c = colour_at((px + (sx + 0.5) / samples) / size, (py + (sy + 0.5) / samples) / size, lit)
                     hits[c] = hits.get(c, 0) + 1
             total = samples * samples
             covered = total - hits.get(None, 0)
@@ -73,8 +86,8 @@ def and_mask(rows, opaque):
     return bytes(out)
 
 
-def rgba_rows(size):
-    rows = render(size, 4)
+def rgba_rows(size, lit):
+    rows = render(size, 4, lit)
     out = []
     for row in rows:
         line = []
@@ -91,15 +104,15 @@ def rgba_rows(size):
     return rows, out
 
 
-def dib_32bpp(size):
-    rows, rgba = rgba_rows(size)
+def dib_32bpp(size, lit):
+    rows, rgba = rgba_rows(size, lit)
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     pixels = b''.join(struct.pack('<BBBB', b, g, r, a) for line in reversed(rgba) for r, g, b, a in line)
     return header + pixels + and_mask(rows, lambda p: p[1] > 0)
 
 
-def png(size):
-    _, rgba = rgba_rows(size)
+def png(size, lit):
+    _, rgba = rgba_rows(size, lit)
     raw = b''.join(b'\0' + bytes(v for px in line for v in px) for line in rgba)
 
     def chunk(kind, data):
@@ -113,17 +126,24 @@ def png(size):
 # small one also at 225 and 350 % (the tray), and 256 for Explorer's largest view.
 SIZES = (16, 20, 24, 28, 32, 36, 40, 48, 56, 64, 256)
 PNG_FROM = 48
+# The tray's small icon from 100 % to 400 %.
+TRAY_SIZES = (16, 20, 24, 28, 32, 36, 40, 48, 56, 64)
 
 
-def main():
-    images = [(size, png(size) if size >= PNG_FROM else dib_32bpp(size)) for size in SIZES]
+def icon_file(images):
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in images:
         out += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
-    out += b''.join(data for _, data in images)
-    Path(__file__).with_name('Lullwick.ico').write_bytes(out)
+    return out + b''.join(data for _, data in images)
+
+
+def main():
+    lit = [(size, png(size, True) if size >= PNG_FROM else dib_32bpp(size, True)) for size in SIZES]
+    Path(__file__).with_name('Lullwick.ico').write_bytes(icon_file(lit))
+    unlit = [(size, png(size, False)) for size in TRAY_SIZES]
+    Path(__file__).with_name('LullwickOff.ico').write_bytes(icon_file(unlit))
 
 
 if __name__ == '__main__':

@@ -47,7 +47,8 @@ enum class Ev {
 
 struct Step {
     Ev ev;
-    // What is held afterwards: O the screen saver off, D the display, S the system, N the session notices.
+    // What is held afterwards: O the screen saver off, D the display, S the system, N the session notices,
+    // H the hold as the tray shows it.
     const char* held;
 };
 
@@ -169,50 +170,51 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         int putBacks = 0;
     } rows[] = {
         {"policy at start", true, {},
-            {{E::Start, "OSN"}, {E::Lock, "ON"}, {E::Unlock, "OSN"}, {E::Hold60, "OSN"}, {E::Lock, "OSN"},
-                {E::Unlock, "OSN"}}},
+            {{E::Start, "OHSN"}, {E::Lock, "OHN"}, {E::Unlock, "OHSN"}, {E::Hold60, "OHSN"}, {E::Lock, "OHSN"},
+                {E::Unlock, "OHSN"}}},
         {"policy arrives and goes", false, {},
-            {{E::Start, "ODSN"}, {E::PolicyArrives, "OSN"}, {E::PolicyGoes, "ODSN"}, {E::PolicyAtMenu, "OSN"}}},
-        {"lock, open-ended", false, {}, {{E::Start, "ODSN"}, {E::Lock, "ON"}, {E::Unlock, "ODSN"}}},
+            {{E::Start, "OHDSN"}, {E::PolicyArrives, "OHSN"}, {E::PolicyGoes, "OHDSN"}, {E::PolicyAtMenu, "OHSN"}}},
+        {"lock, open-ended", false, {}, {{E::Start, "OHDSN"}, {E::Lock, "OHN"}, {E::Unlock, "OHDSN"}}},
         {"lock, timed", false, {},
-            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Lock, "OSN"}, {E::Unlock, "ODSN"}, {E::Pass60, ""}}, 1},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Lock, "OHSN"}, {E::Unlock, "OHDSN"}, {E::Pass60, ""}}, 1},
         {"disconnect, connect while locked", false, {},
-            {{E::Start, "ODSN"}, {E::Disconnect, "ON"}, {E::Connect, "ODSN"}, {E::Lock, "ON"},
-                {E::RemoteDisconnect, "ON"}, {E::ConsoleConnect, "ON"}, {E::Unlock, "ODSN"}}},
-        {"locked start", false, {true, true}, {{E::Start, "ON"}, {E::Hold60, "OSN"}, {E::Unlock, "ODSN"}}},
+            {{E::Start, "OHDSN"}, {E::Disconnect, "OHN"}, {E::Connect, "OHDSN"}, {E::Lock, "OHN"},
+                {E::RemoteDisconnect, "OHN"}, {E::ConsoleConnect, "OHN"}, {E::Unlock, "OHDSN"}}},
+        {"locked start", false, {true, true}, {{E::Start, "OHN"}, {E::Hold60, "OHSN"}, {E::Unlock, "OHDSN"}}},
         {"timed end while locked, read again at the next hold", false, {},
-            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Lock, "OSN"}, {E::Pass60, ""}, {E::UnheardUnlock, ""},
-                {E::Hold60, "ODSN"}},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Lock, "OHSN"}, {E::Pass60, ""}, {E::UnheardUnlock, ""},
+                {E::Hold60, "OHDSN"}},
             1},
-        {"disconnected start", false, {false, false}, {{E::Start, "ON"}, {E::Connect, "ODSN"}}},
+        {"disconnected start", false, {false, false}, {{E::Start, "OHN"}, {E::Connect, "OHDSN"}}},
         {"resume", false, {},
-            {{E::Start, "ODSN"}, {E::SystemEnds, "ON"}, {E::Resume, "ODSN"}, {E::Lock, "ON"}, {E::Resume, "ON"}}},
-        {"the display back", false, {}, {{E::Start, "ODSN"}, {E::SystemEnds, "ON"}, {E::DisplayOn, "ODSN"}}},
-        {"timed end", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Pass59, "ODSN"}, {E::Pass60, ""}}, 1},
-        {"end passed in sleep", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::SleepPast, ""}}, 1},
+            {{E::Start, "OHDSN"}, {E::SystemEnds, "OHN"}, {E::Resume, "OHDSN"}, {E::Lock, "OHN"}, {E::Resume, "OHN"}}},
+        {"the display back", false, {}, {{E::Start, "OHDSN"}, {E::SystemEnds, "OHN"}, {E::DisplayOn, "OHDSN"}}},
+        {"timed end", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Pass59, "OHDSN"}, {E::Pass60, ""}}, 1},
+        {"end passed in sleep", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::SleepPast, ""}}, 1},
         {"put-back waits through a lock", false, {},
-            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Lock, "OSN"}, {E::Refuse, "OSN"}, {E::Pass60, "ON"},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Lock, "OHSN"}, {E::Refuse, "OHSN"}, {E::Pass60, "ON"},
                 {E::Allow, "ON"}, {E::Resume, "ON"}, {E::Unlock, ""}},
             1},
         {"put-back waits for the display", false, {},
-            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Refuse, "ODSN"}, {E::Pass60, "ON"}, {E::Allow, "ON"},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Refuse, "OHDSN"}, {E::Pass60, "ON"}, {E::Allow, "ON"},
                 {E::DisplayOn, ""}},
             1},
         {"put-back waits for the menu", false, {},
-            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Refuse, "ODSN"}, {E::Pass60, "ON"}, {E::Allow, "ON"},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Refuse, "OHDSN"}, {E::Pass60, "ON"}, {E::Allow, "ON"},
                 {E::Menu, ""}},
             1},
         {"exit while a put-back waits", false, {},
-            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Refuse, "ODSN"}, {E::Pass60, "ON"}, {E::Exit, "O"}}},
-        {"exit while locked", false, {}, {{E::Start, "ODSN"}, {E::Lock, "ON"}, {E::Exit, ""}}},
-        {"status item", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Toggle, ""}, {E::Toggle, "ODSN"}}},
-        {"start now", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::StartNow, ""}}},
-        {"switched on elsewhere", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::OnElsewhere, ""}}},
-        {"notices refused, asked again", false, {}, {{E::RefuseNotices, ""}, {E::Start, "ODS"}, {E::Menu, "ODSN"}}},
-        {"exit during a timed hold", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Exit, ""}}},
-        {"cancelled", false, {}, {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::Cancel, "ODSN"}, {E::Pass60, "ODSN"}}},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Refuse, "OHDSN"}, {E::Pass60, "ON"}, {E::Exit, "O"}}},
+        {"exit while locked", false, {}, {{E::Start, "OHDSN"}, {E::Lock, "OHN"}, {E::Exit, ""}}},
+        {"status item", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Toggle, ""}, {E::Toggle, "OHDSN"}}},
+        {"start now", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::StartNow, ""}}},
+        {"switched on elsewhere", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::OnElsewhere, ""}}},
+        {"notices refused, asked again", false, {}, {{E::RefuseNotices, ""}, {E::Start, "OHDS"}, {E::Menu, "OHDSN"}}},
+        {"exit during a timed hold", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Exit, ""}}},
+        {"cancelled", false, {},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Cancel, "OHDSN"}, {E::Pass60, "OHDSN"}}},
         {"display choice", false, {},
-            {{E::Start, "ODSN"}, {E::Hold60, "ODSN"}, {E::DisplayChoice, "O"}, {E::DisplayChoice, "ODSN"},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::DisplayChoice, "OH"}, {E::DisplayChoice, "OHDSN"},
                 {E::Pass60, ""}},
             1},
     };
@@ -229,8 +231,13 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
             StoreKeepDisplayOn(true);
             int putBacks = 0;
             {
+                bool shown = false; // the hold, as told
                 THoldingRules rules;
                 rules.OnPutBack = [&putBacks] { ++putBacks; };
+                rules.OnChanged = [&] {
+                    EXPECT_NE(shown, rules.Facts().kind != THoldKind::None) << "told of no change";
+                    shown = !shown;
+                };
                 for (const Step& step : row.steps) {
                     SCOPED_TRACE(testing::Message() << "after step " << (&step - row.steps.data()));
                     Run(rules, step.ev);
@@ -240,6 +247,7 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
                     EXPECT_EQ(!GetScreenSaverActive(), held.find('O') != std::string::npos);
                     EXPECT_EQ(PowerRecorder::Held(), power);
                     EXPECT_EQ(notices, held.find('N') != std::string::npos ? 1 : 0);
+                    EXPECT_EQ(shown, held.find('H') != std::string::npos);
                 }
                 // A timer runs only with a timed hold; taken here, it is armed again by a look at the clock.
                 const bool timer = KillTimer(FWindow, THoldingRules::Timer) != FALSE;

@@ -298,6 +298,12 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
             L"（21:00まで）"},
         {"cancelled", true, 17, [&] { FormMain->ppHoldCancel->Click(), ends(120 * Minute); }, false, 0},
         {"status on", true, 17, [&] { FormMain->ppStatusClick(nullptr), ends(120 * Minute); }, true, 0},
+        {"switched on elsewhere, announced", true, 17,
+            [&] {
+                SetScreenSaverActive(true), send(WM_SETTINGCHANGE, SPI_SETSCREENSAVEACTIVE);
+                EXPECT_EQ(FormMain->TrayIcon->IconResource(), L"OFFICON"); // before any menu looks
+            },
+            true, 0},
         {"passed in sleep", true, 17, [&] { clockShift += 61 * Minute, send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND); },
             true, 1},
         {"passed in an unattended sleep", true, 17,
@@ -341,6 +347,7 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         OpenMenu();
         EXPECT_TRUE(FormMain->ppHold60->Checked() && !FormMain->ppHold30->Checked());
         EXPECT_TRUE(FormMain->ppHoldCancel->Enabled());
+        EXPECT_EQ(FormMain->TrayIcon->IconResource(), L"MAINICON");
         row.act();
         EXPECT_EQ(GetScreenSaverActive(), row.after);
         EXPECT_EQ(balloons, row.balloons);

@@ -450,30 +450,48 @@ TEST_F(TrayIconTest, IconOfADescriptionHasTheTraysSizeAlsoForANewTaskbar)
     dpi = 144;
     const TrayDpiFn original = TrayDpi;
     TrayDpi = [] { return dpi; };
-    const auto width = [this] {
+    // The colour pixels of an icon, which tell its size and its picture.
+    const auto image = [](HICON icon) {
         ICONINFO info{};
-        GetIconInfo(FShell.Last().data.hIcon, &info);
-        BITMAP bitmap{};
-        GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
+        GetIconInfo(icon, &info);
+        std::vector<BYTE> bits(64 * 64 * 4);
+        bits.resize(static_cast<size_t>(GetBitmapBits(info.hbmColor, static_cast<LONG>(bits.size()), bits.data())));
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
-        return bitmap.bmWidth;
+        return bits;
+    };
+    const auto shown = [&] { return image(FShell.Last().data.hIcon); };
+    const auto picture = [&](const wchar_t* name, int size) {
+        const UniqueIcon icon(
+            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, size, size, 0)));
+        return image(icon.get());
     };
     auto* form = new TIconForm(Application);
     form->Load("object F: TIconForm\n object Tray: TTrayIcon\n  Icon = MAINICON\n  Visible = True\n end\nend\n");
-    EXPECT_EQ(width(), 24);
-    // Each size is one of the icon file's own images: Windows would scale the nearest one, blurred.
-    const auto* group = static_cast<const BYTE*>(
-        LockResource(LoadResource(nullptr, FindResourceW(nullptr, L"MAINICON", RT_GROUP_ICON))));
-    std::vector<int> held; // the widths in its 14-byte entries
-    for (int i = 0; i < group[4]; ++i) held.push_back(group[6 + 14 * i]);
-    // Windows announces a new taskbar when the scale changes.
-    for (const auto& [ppi, size] : {std::pair{120u, 20}, {168u, 28}, {216u, 36}, {336u, 56}}) {
-        dpi = ppi;
-        SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-        EXPECT_EQ(width(), size) << ppi;
-        EXPECT_EQ(std::count(held.begin(), held.end(), size), 1) << size;
+    for (const wchar_t* name : {L"MAINICON", L"OFFICON"}) {
+        const size_t calls = FShell.calls.size();
+        dpi = 144;
+        form->Tray->SetIconResource(name); // another picture comes in place, the same one asks nothing
+        EXPECT_EQ(FShell.calls.size() - calls, name == std::wstring(L"MAINICON") ? 0u : 1u);
+        EXPECT_EQ(shown(), picture(name, 24));
+        // Each size is one of the icon file's own images: Windows would scale the nearest one, blurred.
+        const auto* group =
+            static_cast<const BYTE*>(LockResource(LoadResource(nullptr, FindResourceW(nullptr, name, RT_GROUP_ICON))));
+        std::vector<int> held; // the widths in its 14-byte entries
+        for (int i = 0; i < group[4]; ++i) held.push_back(group[6 + 14 * i]);
+        // Windows announces a new taskbar when the scale changes.
+        for (const auto& [ppi, size] : {std::pair{120u, 20}, {168u, 28}, {216u, 36}, {336u, 56}}) {
+            dpi = ppi;
+            SendMessageW(Application->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+            EXPECT_EQ(shown(), picture(name, size)) << ppi;
+            EXPECT_EQ(std::count(held.begin(), held.end(), size), 1) << size;
+        }
     }
+    // Explorer shows the program with its first icon group.
+    static std::wstring first;
+    EnumResourceNamesW(
+        nullptr, RT_GROUP_ICON, [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR) { return first = name, FALSE; }, 0);
+    EXPECT_EQ(first, L"MAINICON");
     TrayDpi = original;
     Free(form);
 }

@@ -415,6 +415,13 @@ void TTrayIcon::SetIcon(const TIcon* icon)
     FIcon.Assign(icon);
 }
 
+void TTrayIcon::SetIconResource(std::wstring_view name)
+{
+    if (name == FIconResource) return;
+    FIconResource = name;
+    LoadIconResource();
+}
+
 void TTrayIcon::SetEnabled(bool enabled)
 {
     if (enabled == FEnabled) return;
@@ -483,8 +490,7 @@ bool TTrayIcon::SetProperty(std::string_view name, const TValue& value, TReader&
     else if (name == "Enabled") SetEnabled(value.AsBool());
     else if (name == "Icon") {
         const std::string& id = value.AsIdentifier();
-        FIconResource.assign(id.begin(), id.end());
-        LoadIconResource();
+        SetIconResource(std::wstring(id.begin(), id.end()));
     } else if (name == "LBPopupMenu")
         reader.Reference(value, [this](TComponent* c) { SetLBPopupMenu(dynamic_cast<TPopupMenu*>(c)); });
     else if (name == "RBPopupMenu")

@@ -119,7 +119,12 @@ public:
     bool Enabled() const { return FEnabled; }
     void SetEnabled(bool enabled);
     TIcon& Icon() { return FIcon; }
+    // An icon set by code, which a new taskbar or scale cannot load again at its size.
     void SetIcon(const TIcon* icon);
+    // The program's icon resource of that name, at the tray's size now and again for
+    // each new taskbar (as at a change of scale); empty while the icon was set by code.
+    const std::wstring& IconResource() const { return FIconResource; }
+    void SetIconResource(std::wstring_view name);
     TPopupMenu* LBPopupMenu() const { return FLbPopupMenu; }
     void SetLBPopupMenu(TPopupMenu* menu);
     TPopupMenu* RBPopupMenu() const { return FRbPopupMenu; }
@@ -178,8 +183,6 @@ private:
     bool FRegistered = false;
     std::optional<NOTIFYICONDATAW> FNotifyData;
     bool FTipCleared = false;
-    // The resource of the Icon read from a description, loaded again at the
-    // tray's size whenever the taskbar is created; empty for an icon set by code.
     std::wstring FIconResource;
     bool FPopupFromKeyboard = false;
     // A right release whose WM_CONTEXTMENU is still to come.

@@ -1,9 +1,10 @@
 """The resident program as a person uses it: the tray icon, its menu, the
 version window and the wait-time dialog, driven with xdotool."""
+import os
+import subprocess
 import time
 import unittest
 
-import os
 from harness import (ARTIFACTS, BUILD, client, close_main, LullwickTest, focus_form, menu_closed, menu_x_window, open_menu, PROBE,
                      probe, registry_flag, saver, screenshot, set_pixels_per_inch, set_saver, tray_icon, wait_for, window,
                      wine, xdotool)
@@ -37,6 +38,13 @@ def tips():
 
 def tray_shown():
     return bool(xdotool('search', '--onlyvisible', '--name', 'Wine System Tray').split())
+
+
+def saturation(path):
+    """How colourful the most colourful pixel of a picture is: 0 for greys only, up to 1."""
+    done = subprocess.run(['convert', str(path), '-colorspace', 'HSL', '-channel', 'G', '-separate', '+channel',
+                           '-format', '%[fx:maxima]', 'info:'], stdout=subprocess.PIPE, check=True, timeout=30)
+    return float(done.stdout)
 
 
 class Tray(LullwickTest):
@@ -326,6 +334,20 @@ class Tray(LullwickTest):
         self.assertEqual(probe('count-boxes')['boxes'], '0')
         close_main()
         run.wait_exit()
+
+    def test_a_change_announced_elsewhere_ends_the_hold_and_greys_the_icon(self):
+        run = self.resident(True)
+        x, y = tray_icon()
+        area = (x - 10, y - 9, 20, 20)  # the icon alone, below the tray's title
+        self.assertGreater(saturation(screenshot('tray-on.png', area)), 0.5, 'the held picture in colour')
+        # As the Control Panel switches the screen saver on: every top-level window is told.
+        probe('announce-saver', '1')
+        wait_for(lambda: saturation(screenshot('tray-off.png', area)) < 0.1, 10, 'the greyed picture')
+        time.sleep(0.5)
+        self.assertSaver(True)  # no longer held: nothing switches it off again
+        close_main()
+        run.wait_exit()
+        self.assertSaver(True)
 
     def test_enter_hides_the_version_window_shown_after_a_menu(self):
         self.resident(True)

@@ -435,7 +435,8 @@ void SetClipboardText(const std::wstring& text)
 
 int Usage()
 {
-    Print(L"usage: probe saver | set-saver 0|1 [seconds] | wait-box ms [--keep] | count-boxes | press-boxes |"
+    Print(L"usage: probe saver | set-saver 0|1 [seconds] | announce-saver 0|1 | wait-box ms [--keep] | count-boxes | "
+          L"press-boxes |"
           L" window CLASS | client CLASS | focus CLASS | wait-window CLASS ms | count-windows CLASS | close-main | "
           L"post CLASS MSG WPARAM |"
           L" run CMDLINE | menu | broadcast-taskbar | soak MESSAGES MENUS [CLASS] | run-special PROGRAM KIND |"
@@ -465,6 +466,11 @@ int wmain(int argc, wchar_t** argv)
         if (argc >= 4)
             SystemParametersInfoW(
                 SPI_SETSCREENSAVETIMEOUT, static_cast<UINT>(_wtoi(argv[3])), nullptr, SPIF_UPDATEINIFILE);
+        PrintSaver();
+    } else if (command == L"announce-saver" && argc >= 3) {
+        // As the Control Panel changes it: every top-level window is told.
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        SystemParametersInfoW(SPI_SETSCREENSAVEACTIVE, _wtoi(argv[2]), nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
         PrintSaver();
     } else if (command == L"wait-box" && argc >= 3) {
         const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(_wtoi(argv[2]));
