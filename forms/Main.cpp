@@ -332,12 +332,11 @@ void TFormMain::ppHotKeyClick(TComponent*)
         FHotKeyDialog = new TFormHotKey(this);
         FHotKeyDialog->Load(TFormHotKey::Description);
         FHotKeyDialog->OnChosen = [this](WORD hotKey) {
-            const WORD before = std::exchange(FHotKey, AcceptableHotKey(hotKey) ? hotKey : 0);
-            if (!HoldHotKey()) {
-                FHotKey = before;
-                return false;
-            }
-            StoreHotKey(FHotKey); // a refused write keeps the key for this run
+            const WORD chosen = AcceptableHotKey(hotKey) ? hotKey : 0;
+            // Refused, the key of before stays the user's, to be held again at Cancel.
+            if (!FHotKeyHeld.Hold(Handle(), chosen)) return false;
+            FHotKey = chosen;
+            StoreHotKey(chosen); // a refused write keeps the key for this run
             UpdateHotKeyCaption();
             return true;
         };

@@ -1,7 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/cm_lullwick.h"
 #include "components/editupdown/EditUpDown.h"
+#include "components/hotkeyedit/HotKeyEdit.h"
 #include "forms/HoldFor.h"
+#include "forms/HotKeyDialog.h"
 #include "forms/Main.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
@@ -304,6 +306,81 @@ TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
     EXPECT_TRUE(Shown());
 }
 
+TEST_F(SetTimeoutTest, HotKeyDialogTakesTheKeysPressedAndHoldsWhatOkConfirms)
+{
+    const HotKeyRecorder hotKeys;
+    const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, 'J'); // another program's
+    TFormHotKey* dialog = nullptr;
+    // Modifiers pressed and held, the key pressed, then all let go, as a keyboard sends them.
+    const auto keys = [](std::initializer_list<BYTE> held, BYTE vk) {
+        BYTE state[256];
+        GetKeyboardState(state);
+        const auto send = [&](BYTE key, bool down) {
+            state[key] = down ? 0x80 : 0;
+            SetKeyboardState(state);
+            const bool system = state[VK_MENU] && !state[VK_CONTROL];
+            // With the scan code, from which the control reads the key of a character.
+            const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+            PostMessageW(GetFocus(), (down ? WM_KEYDOWN : WM_KEYUP) + (system ? 4 : 0), key,
+                scan | (system ? 1 << 29 : 0) | (down ? 1 : 0xC0000001));
+            PumpFor(10);
+        };
+        for (const BYTE modifier : held) send(modifier, true);
+        send(vk, true);
+        send(vk, false);
+        for (const BYTE modifier : held) send(modifier, false);
+    };
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        WORD button;
+        const char* held; // the registrations from the opening on
+        DWORD stored;
+        bool shown;
+        const wchar_t* caption;
+    } rows[] = {
+        {"Ctrl+Alt+K at once", [&] { keys({VK_CONTROL, VK_MENU}, 'K'); }, VK_RETURN, "+4003:4B ", 0x064B, false,
+            L"ホットキー（Ctrl+Alt+K） ..."},
+        {"OK unchanged", [] {}, VK_RETURN, "- +4003:4B ", 0x064B, false, L"ホットキー（Ctrl+Alt+K） ..."},
+        {"Esc", [&] { keys({VK_CONTROL, VK_SHIFT}, 'M'); }, VK_ESCAPE, "- +4003:4B ", 0x064B, false,
+            L"ホットキー（Ctrl+Alt+K） ..."},
+        {"Alt alone gets Ctrl", [&] { keys({VK_MENU}, 'M'); }, VK_RETURN, "- +4003:4D ", 0x064D, false,
+            L"ホットキー（Ctrl+Alt+M） ..."},
+        {"taken", [&] { keys({VK_CONTROL, VK_MENU}, 'J'); }, VK_RETURN, "- !4003:4A ", 0x064D, true,
+            L"ホットキー（Ctrl+Alt+M） ..."},
+        {"then Esc", [] {}, VK_ESCAPE, "+4003:4D ", 0x064D, false, L"ホットキー（Ctrl+Alt+M） ..."},
+        {"none", [] { PostMessageW(GetFocus(), WM_SYSCHAR, L'n', 1 << 29), PumpFor(30); }, VK_RETURN, "- ", 0, false,
+            L"ホットキー（なし） ..."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PumpFor(100);
+        HotKeyRecorder::log.clear();
+        FormMain->ppHotKeyClick(nullptr);
+        dialog = dynamic_cast<TFormHotKey*>(FormMain->FindComponent("FormHotKey"));
+        RECT r;
+        GetWindowRect(dialog->Handle(), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        ASSERT_TRUE(PumpUntil([dialog] { return GetFocus() == dialog->HotKeyEdit->Handle(); }, 3000));
+        FBoxes.Clear();
+        row.act();
+        Press(row.button);
+        EXPECT_EQ(HotKeyRecorder::log, row.held);
+        EXPECT_EQ(LoadHotKey(), row.stored);
+        EXPECT_EQ(Shown() || IsWindowVisible(dialog->Handle()), row.shown);
+        EXPECT_EQ(text::ToWide(FormMain->ppHotKey->Caption()), row.caption);
+        ASSERT_EQ(FBoxes.Boxes().size(), row.shown ? 1u : 0u);
+        if (row.shown) {
+            EXPECT_EQ(FBoxes.Boxes()[0].text,
+                L"このキーは他のアプリが使用しているため、設定できません。別のキーを指定してください。");
+            EXPECT_EQ(FBoxes.Boxes()[0].caption, L"Lullwick");
+            EXPECT_EQ(FBoxes.Boxes()[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        }
+    }
+    DestroyWindow(other);
+}
+
 // Moved to monitors of other scales: every form takes the rectangle the system suggests and lays
 // itself out again, from its description and without drift, every control inside its parent.
 TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
@@ -320,7 +397,9 @@ TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
     };
     FormMain->ppHoldCustomClick(nullptr); // a dialog made later
     auto* hold = dynamic_cast<TForm*>(FormMain->FindComponent("FormHoldFor"));
-    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog), hold}) {
+    FormMain->ppHotKeyClick(nullptr);
+    auto* hotKey = dynamic_cast<TForm*>(FormMain->FindComponent("FormHotKey"));
+    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog), hold, hotKey}) {
         form->Show();
         RECT window, client;
         GetClientRect(form->Handle(), &client);
