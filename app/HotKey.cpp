@@ -29,8 +29,8 @@ bool AcceptableHotKey(DWORD hotKey)
 WORD LoadHotKey()
 {
     DWORD type = 0, value = 0, size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, SavedStateKey, HotKeyValue, RRF_RT_ANY | RRF_NOEXPAND, &type, &value,
-            &size) != ERROR_SUCCESS ||
+    if (RegGetValueW(HKEY_CURRENT_USER, SavedStateKey, HotKeyValue, RRF_RT_ANY | RRF_NOEXPAND, &type, &value, &size) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value || !AcceptableHotKey(value))
         return 0;
     return static_cast<WORD>(value);
@@ -69,8 +69,8 @@ std::string HotKeyText(WORD hotKey)
     if (flags & FlagShift) text += L"Shift+";
     if (flags & FlagAlt) text += L"Alt+";
     // The extended flag tells Delete from the keypad's Del, and the arrows from the keypad's.
-    const LONG scan = static_cast<LONG>(MapVirtualKeyW(LOBYTE(hotKey), MAPVK_VK_TO_VSC) << 16) |
-        (flags & FlagExtended ? 1 << 24 : 0);
+    const LONG scan =
+        static_cast<LONG>(MapVirtualKeyW(LOBYTE(hotKey), MAPVK_VK_TO_VSC) << 16) | (flags & FlagExtended ? 1 << 24 : 0);
     wchar_t name[64] = L"";
     const int length = GetKeyNameTextW(scan, name, static_cast<int>(std::size(name)));
     return text::FromWide(text + std::wstring(name, static_cast<size_t>(length > 0 ? length : 0)));

@@ -367,7 +367,8 @@ void TFormMain::HotKeyPressed()
     const bool after = GetScreenSaverActive();
     const int minutes = GetScreenSaverTimeout();
     // Realtime: a balloon shown late, with the icon perhaps out of sight, would say nothing useful.
-    TrayIcon->ShowBalloon("Lullwick", after != before ? ChangeMessage(before, minutes) : NotChangedMessage(after, minutes),
+    TrayIcon->ShowBalloon("Lullwick",
+        after != before ? ChangeMessage(before, minutes) : NotChangedMessage(after, minutes),
         after != before ? TBalloonIcon::Info : TBalloonIcon::Warning, TBalloonFlags::NoSound | TBalloonFlags::Realtime);
 }
 

@@ -434,10 +434,10 @@ TEST_F(MainFormTest, StoredHotKeyIsHeldFromStartAndTogglesAsTheStatusItemDoes)
     HotKeyBeep = [](UINT type) -> BOOL { return beeps += type == MB_ICONWARNING, TRUE; };
     static const wchar_t* line;
     ProcessCommandLine = [] { return const_cast<LPWSTR>(line); };
-    const HWND other =
-        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     const auto press = [] { SendMessageW(FormMain->Handle(), WM_HOTKEY, THotKeyRegistration::Id, 0); };
-    const std::wstring on = L"スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 10分に設定されています）";
+    const std::wstring on =
+        L"スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 10分に設定されています）";
     const struct {
         const char* name;
         DWORD stored;

@@ -340,17 +340,28 @@ TEST_F(SetTimeoutTest, HotKeyDialogTakesTheKeysPressedAndHoldsWhatOkConfirms)
         bool shown;
         const wchar_t* caption;
     } rows[] = {
-        {"Ctrl+Alt+K at once", [&] { keys({VK_CONTROL, VK_MENU}, 'K'); }, VK_RETURN, "+4003:4B ", 0x064B, false,
-            L"ホットキー（Ctrl+Alt+K） ..."},
+        {"Ctrl+Alt+K at once",
+            [&] {
+                keys({VK_CONTROL, VK_MENU}, 'K');
+            },
+            VK_RETURN, "+4003:4B ", 0x064B, false, L"ホットキー（Ctrl+Alt+K） ..."},
         {"OK unchanged", [] {}, VK_RETURN, "- +4003:4B ", 0x064B, false, L"ホットキー（Ctrl+Alt+K） ..."},
-        {"Esc", [&] { keys({VK_CONTROL, VK_SHIFT}, 'M'); }, VK_ESCAPE, "- +4003:4B ", 0x064B, false,
-            L"ホットキー（Ctrl+Alt+K） ..."},
+        {"Esc",
+            [&] {
+                keys({VK_CONTROL, VK_SHIFT}, 'M');
+            },
+            VK_ESCAPE, "- +4003:4B ", 0x064B, false, L"ホットキー（Ctrl+Alt+K） ..."},
         {"Alt alone gets Ctrl", [&] { keys({VK_MENU}, 'M'); }, VK_RETURN, "- +4003:4D ", 0x064D, false,
             L"ホットキー（Ctrl+Alt+M） ..."},
-        {"taken", [&] { keys({VK_CONTROL, VK_MENU}, 'J'); }, VK_RETURN, "- !4003:4A ", 0x064D, true,
-            L"ホットキー（Ctrl+Alt+M） ..."},
+        {"taken",
+            [&] {
+                keys({VK_CONTROL, VK_MENU}, 'J');
+            },
+            VK_RETURN, "- !4003:4A ", 0x064D, true, L"ホットキー（Ctrl+Alt+M） ..."},
         {"then Esc", [] {}, VK_ESCAPE, "+4003:4D ", 0x064D, false, L"ホットキー（Ctrl+Alt+M） ..."},
         {"none", [] { PostMessageW(GetFocus(), WM_SYSCHAR, L'n', 1 << 29), PumpFor(30); }, VK_RETURN, "- ", 0, false,
+            L"ホットキー（なし） ..."},
+        {"modifiers without a key", [&] { dialog->HotKeyEdit->SetHotKey(0x0600); }, VK_RETURN, "", 0, false,
             L"ホットキー（なし） ..."},
     };
     for (const auto& row : rows) {

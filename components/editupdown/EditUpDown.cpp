@@ -73,10 +73,7 @@ std::wstring ClipboardText(HWND owner)
 
 AssociateContextFn EditUpDownAssociateContext = AssociateContext;
 
-void TUpDownButton::InitUpDownClass()
-{
-    InitCommonControlClasses(ICC_UPDOWN_CLASS);
-}
+void TUpDownButton::InitUpDownClass() { InitCommonControlClasses(ICC_UPDOWN_CLASS); }
 
 void TUpDownButton::CreateParams(TCreateParams& params)
 {
