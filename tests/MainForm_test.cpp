@@ -434,14 +434,13 @@ TEST_F(MainFormTest, StoredHotKeyIsHeldFromStartAndTogglesAsTheStatusItemDoes)
     HotKeyBeep = [](UINT type) -> BOOL { return beeps += type == MB_ICONWARNING, TRUE; };
     static const wchar_t* line;
     ProcessCommandLine = [] { return const_cast<LPWSTR>(line); };
-    const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     const auto press = [] { SendMessageW(FormMain->Handle(), WM_HOTKEY, THotKeyRegistration::Id, 0); };
     const std::wstring on =
         L"スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 10分に設定されています）";
     const struct {
         const char* name;
         DWORD stored;
-        bool taken; // by another window first
+        bool taken; // by another first
         const char* held; // at start, and at the end
         const wchar_t* caption;
         std::wstring balloon; // after start-up, or after the key
@@ -460,7 +459,7 @@ TEST_F(MainFormTest, StoredHotKeyIsHeldFromStartAndTogglesAsTheStatusItemDoes)
         HotKeyRecorder::log.clear();
         balloons.clear();
         if (row.stored) RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, HotKeyValue, REG_DWORD, &row.stored, 4);
-        if (row.taken) RegisterHotKey(other, 1, MOD_CONTROL | MOD_ALT, 'K');
+        if (row.taken) RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'K');
         Create();
         EXPECT_EQ(Caption(FormMain->ppHotKey), row.caption);
         if (*row.held == '+') {
@@ -478,10 +477,9 @@ TEST_F(MainFormTest, StoredHotKeyIsHeldFromStartAndTogglesAsTheStatusItemDoes)
         Destroy();
         EXPECT_EQ(HotKeyRecorder::log, row.held);
         EXPECT_TRUE(FBoxes.Boxes().empty() || wcschr(row.line, L'/'));
-        UnregisterHotKey(other, 1);
+        UnregisterHotKey(nullptr, 1);
         StoreHotKey(0);
     }
-    DestroyWindow(other);
     HotKeyBeep = MessageBeep;
     ShellNotifyIcon = forward;
 }
