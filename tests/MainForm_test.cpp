@@ -449,6 +449,7 @@ TEST_F(MainFormTest, StoredHotKeyIsHeldFromStartAndTogglesAsTheStatusItemDoes)
         {"Ctrl+Alt+K", 0x064B, false, "+4003:4B - ", L"ホットキー（Ctrl+Alt+K） ...", L"81 " + on},
         {"taken", 0x064B, true, "!4003:4B ", L"ホットキー（Ctrl+Alt+K：使用できません） ...",
             L"130 ホットキー（Ctrl+Alt+K）は他のアプリが使用しているため、使用できません。"},
+        {"not a key the dialog gives", 0x004B, false, "", L"ホットキー（なし） ...", L""},
         {"one job", 0x064B, false, "", L"ホットキー（なし） ...", L"", L"Lullwick.exe /a"},
     };
     for (const auto& row : rows) {

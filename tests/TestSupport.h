@@ -96,10 +96,6 @@ private:
 struct HotKeyRecorder {
     HotKeyRecorder();
     ~HotKeyRecorder() { HotKeyCalls = FOriginal; }
-    HotKeyRecorder(const HotKeyRecorder&) = delete;
-    HotKeyRecorder& operator=(const HotKeyRecorder&) = delete;
     static inline std::string log;
-
-private:
-    THotKeyCalls FOriginal = HotKeyCalls;
+    const THotKeyCalls FOriginal = HotKeyCalls;
 };
