@@ -29,6 +29,7 @@ protected:
             ++beeps;
             return TRUE;
         };
+        StoreHotKey(0); // what a run cut short may have left
         Application->CreateForm(FormMain);
         Application->CreateForm(FormSetTimeout);
         FDialog = FormSetTimeout;
