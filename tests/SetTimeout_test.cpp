@@ -341,8 +341,8 @@ TEST_F(SetTimeoutTest, HotKeyDialogTakesTheKeysPressedAndHoldsWhatOkConfirms)
         const wchar_t* key; // in the menu item afterwards
     } rows[] = {
         {"Ctrl+Alt+K at once", typed({VK_CONTROL, VK_MENU, 'K'}), VK_RETURN, "+4003:4B ", 0x064B, false, L"Ctrl+Alt+K"},
-        {"OK unchanged", [] {}, VK_RETURN, "- +4003:4B ", 0x064B, false, L"Ctrl+Alt+K"},
         {"Esc", typed({VK_CONTROL, VK_SHIFT, 'M'}), VK_ESCAPE, "- +4003:4B ", 0x064B, false, L"Ctrl+Alt+K"},
+        {"OK unchanged, the key of before shown again", [] {}, VK_RETURN, "- +4003:4B ", 0x064B, false, L"Ctrl+Alt+K"},
         {"Alt alone gets Ctrl", typed({VK_MENU, 'M'}), VK_RETURN, "- +4003:4D ", 0x064D, false, L"Ctrl+Alt+M"},
         {"taken", typed({VK_CONTROL, VK_MENU, 'J'}), VK_RETURN, "- !4003:4A ", 0x064D, true, L"Ctrl+Alt+M"},
         {"then Esc", [] {}, VK_ESCAPE, "+4003:4D ", 0x064D, false, L"Ctrl+Alt+M"},
