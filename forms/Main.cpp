@@ -2,12 +2,14 @@
 
 #include "app/CommandLine.h"
 #include "app/Lifecycle.h"
+#include "app/Options.h"
 #include "app/Session.h"
 #include "app/SignIn.h"
 #include "app/cm_lullwick.h"
 #include "components/trayicon/TrayIcon.h"
 #include "forms/MainDescription.h"
 #include "forms/HoldFor.h"
+#include "forms/HotKeyDialog.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
 #include "framework/Menus.h"
@@ -19,6 +21,7 @@ TFormMain* FormMain = nullptr;
 TTrayRetry TrayRetry{5000, 12};
 SleepFn ExecuteDelay = Sleep;
 ShellOpenFn ShellOpen = ShellExecuteW;
+BeepFn HotKeyBeep = MessageBeep;
 const char* const TFormMain::Description = MainDescription.data();
 
 namespace {
@@ -70,6 +73,7 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Field("ppSplit1", ppSplit1);
     b.Field("ppSplit2", ppSplit2);
     b.Field("ppSplit3", ppSplit3);
+    b.Field("ppHotKey", ppHotKey);
     b.Field("ppSignIn", ppSignIn);
     b.Field("ppVersion", ppVersion);
     b.Field("ppHelp", ppHelp);
@@ -102,6 +106,7 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Method("ppHoldCustomClick", this, &TFormMain::ppHoldCustomClick);
     b.Method("ppHoldCancelClick", this, &TFormMain::ppHoldCancelClick);
     b.Method("ppSignInClick", this, &TFormMain::ppSignInClick);
+    b.Method("ppHotKeyClick", this, &TFormMain::ppHotKeyClick);
 }
 
 void TFormMain::FormCreate(TComponent*)
@@ -131,6 +136,13 @@ void TFormMain::FormCreate(TComponent*)
     UpdateDisplayCaption();
     UpdateStatusCaption();
     UpdateTimeoutCaption();
+    FHotKey = LoadHotKey();
+    // Nobody asked for anything just now: a balloon, not a box.
+    if (!HoldHotKey())
+        TrayIcon->ShowBalloon("Lullwick",
+            text::FromUtf8("ホットキー（") + HotKeyText(FHotKey) +
+                text::FromUtf8("）は他のアプリが使用しているため、使用できません。"),
+            TBalloonIcon::Warning, TBalloonFlags::RespectQuietTime);
     HideMainWindow();
 }
 
@@ -174,6 +186,9 @@ void TFormMain::WndProc(TMessage& message)
     case WM_POWERBROADCAST:
         if (message.WParam == PBT_APMRESUMEAUTOMATIC || message.WParam == PBT_APMRESUMESUSPEND) FRules.Resumed();
         if (message.WParam == PBT_POWERSETTINGCHANGE && DisplayTurnedOn(message.LParam)) FRules.DisplayCameOn();
+        break;
+    case WM_HOTKEY:
+        if (message.WParam == THotKeyRegistration::Id) return HotKeyPressed();
         break;
     case WM_TIMECHANGE:
         FRules.ClockChanged();
@@ -322,6 +337,52 @@ void TFormMain::ppSignInClick(TComponent*)
     ppSignIn->SetChecked(StartsAtSignIn(program));
 }
 
+void TFormMain::ppHotKeyClick(TComponent*)
+{
+    if (!FHotKeyDialog) {
+        FHotKeyDialog = new TFormHotKey(this);
+        FHotKeyDialog->Load(TFormHotKey::Description);
+        FHotKeyDialog->OnChosen = [this](WORD hotKey) {
+            const WORD chosen = AcceptableHotKey(hotKey) ? hotKey : 0;
+            // Refused, the key of before stays the user's, to be held again at Cancel.
+            if (!FHotKeyHeld.Hold(Handle(), chosen)) return false;
+            FHotKey = chosen;
+            StoreHotKey(chosen); // a refused write keeps the key for this run
+            UpdateHotKeyCaption();
+            return true;
+        };
+        FHotKeyDialog->OnCancelled = [this] { HoldHotKey(); };
+    }
+    if (FHotKeyDialog->Visible()) return FHotKeyDialog->Show();
+    // Typed into the dialog, the key must reach it, not switch the screen saver behind it.
+    FHotKeyHeld.Release();
+    FHotKeyDialog->ShowKey(FHotKey);
+}
+
+bool TFormMain::HoldHotKey()
+{
+    const bool held = FHotKeyHeld.Hold(Handle(), FHotKey);
+    UpdateHotKeyCaption();
+    return held;
+}
+
+void TFormMain::HotKeyPressed()
+{
+    // As the status item, greyed then: the policy's state would come back at once.
+    if (ScreenSaverSetByPolicy()) {
+        HotKeyBeep(MB_ICONWARNING);
+        return;
+    }
+    const bool before = GetScreenSaverActive();
+    ppStatusClick(this);
+    const bool after = GetScreenSaverActive();
+    const int minutes = GetScreenSaverTimeout();
+    // Realtime: a balloon shown late, with the icon perhaps out of sight, would say nothing useful.
+    TrayIcon->ShowBalloon("Lullwick",
+        after != before ? ChangeMessage(before, minutes) : NotChangedMessage(after, minutes),
+        after != before ? TBalloonIcon::Info : TBalloonIcon::Warning, TBalloonFlags::NoSound | TBalloonFlags::Realtime);
+}
+
 void TFormMain::HoldFor(int minutes, TMenuItem* item)
 {
     FHoldItem = item;
@@ -358,4 +419,11 @@ void TFormMain::UpdateDisplayCaption()
     ppDisplay->SetCaption(
         text::FromUtf8(FRules.Facts().lockByPolicy ? "画面を消さない（管理者の設定によりスリープ防止のみ）"
                                                    : "画面を消さない（スリープ防止）"));
+}
+
+void TFormMain::UpdateHotKeyCaption()
+{
+    std::string shown = FHotKey ? HotKeyText(FHotKey) : text::FromUtf8("なし");
+    if (FHotKey && !FHotKeyHeld.Held()) shown += text::FromUtf8("：使用できません");
+    ppHotKey->SetCaption(text::FromUtf8("ホットキー（") + shown + text::FromUtf8("） ..."));
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The main form: tray controller and version window.
 #include "app/HoldingRules.h"
+#include "app/HotKey.h"
 #include "framework/Com.h"
 #include "framework/Form.h"
 
@@ -10,6 +11,7 @@
 
 class TButton;
 class TFormHoldFor;
+class TFormHotKey;
 class TImage;
 class TLabel;
 class TMenuItem;
@@ -37,6 +39,7 @@ public:
     TMenuItem* ppSplit1 = nullptr;
     TMenuItem* ppSplit2 = nullptr;
     TMenuItem* ppSplit3 = nullptr;
+    TMenuItem* ppHotKey = nullptr;
     TMenuItem* ppSignIn = nullptr;
     TMenuItem* ppVersion = nullptr;
     TMenuItem* ppHelp = nullptr;
@@ -71,6 +74,7 @@ public:
     void ppHoldCustomClick(TComponent* Sender);
     void ppHoldCancelClick(TComponent* Sender);
     void ppSignInClick(TComponent* Sender);
+    void ppHotKeyClick(TComponent* Sender);
 
     // Holds the screen saver off for `minutes` from now; `item` carries the check mark meanwhile.
     void HoldFor(int minutes, TMenuItem* item);
@@ -90,6 +94,10 @@ private:
     void UpdateTimeoutCaption();
     std::string StateText(const char* head) const;
     void UpdateDisplayCaption();
+    // The user's key, held again; false when another program has it.
+    bool HoldHotKey();
+    void HotKeyPressed();
+    void UpdateHotKeyCaption();
 
     // Times the tray that refused the icon is still to be asked; 0 while not asking.
     int TrayAttemptsLeft = 0;
@@ -99,6 +107,10 @@ private:
     // The menu item that chose the timed hold's end.
     TMenuItem* FHoldItem = nullptr;
     TFormHoldFor* FHoldDialog = nullptr;
+    // The key chosen (0: none), and its registration: none while the dialog is open.
+    WORD FHotKey = 0;
+    THotKeyRegistration FHotKeyHeld;
+    TFormHotKey* FHotKeyDialog = nullptr;
 };
 
 extern TFormMain* FormMain;
@@ -121,3 +133,7 @@ inline constexpr wchar_t GuideFileName[] = L"guide.html";
 using ShellOpenFn = HINSTANCE(WINAPI*)(HWND owner, const wchar_t* operation, const wchar_t* file,
     const wchar_t* parameters, const wchar_t* folder, INT show);
 extern ShellOpenFn ShellOpen;
+
+// The warning a pressed key gets when it can change nothing; tests replace it to hear it.
+using BeepFn = BOOL(WINAPI*)(UINT type);
+extern BeepFn HotKeyBeep;

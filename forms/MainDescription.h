@@ -182,6 +182,10 @@ inline constexpr char MainDescriptionTail[] = R"('
     object ppSplit1: TMenuItem
       Caption = '-'
     end
+    object ppHotKey: TMenuItem
+      Caption = 'ホットキー（なし） ...'
+      OnClick = ppHotKeyClick
+    end
     object ppSignIn: TMenuItem
       Caption = 'サインイン時に起動する'
       OnClick = ppSignInClick

@@ -298,6 +298,12 @@ bool TForm::DialogChar(wchar_t ch)
         FocusByKeyboard(label->FocusControl());
         return true;
     }
+    // A button's letter presses it, as the system's dialogs do.
+    for (TButton* b : Buttons()) {
+        if (b->Accelerator() != upper || !b->CanFocus()) continue;
+        b->Click();
+        return true;
+    }
     return false;
 }
 

@@ -27,16 +27,18 @@ void TLabel::SetFocusControl(TWinControl* control)
     if (control) control->FreeNotification(this);
 }
 
-wchar_t TLabel::Accelerator() const
+wchar_t AcceleratorOf(std::string_view caption)
 {
-    const std::wstring caption = text::ToWide(Text());
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] != L'&') continue;
-        if (caption[i + 1] != L'&') return static_cast<wchar_t>(std::towupper(caption[i + 1]));
+    const std::wstring wide = text::ToWide(caption);
+    for (size_t i = 0; i + 1 < wide.size(); ++i) {
+        if (wide[i] != L'&') continue;
+        if (wide[i + 1] != L'&') return static_cast<wchar_t>(std::towupper(wide[i + 1]));
         ++i;
     }
     return 0;
 }
+
+wchar_t TLabel::Accelerator() const { return AcceleratorOf(Text()); }
 
 void TLabel::Notification(TComponent* removed)
 {

@@ -7,6 +7,9 @@ enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum class TTextLayout { tlTop, tlCenter, tlBottom };
 enum class TPanelBevel { bvNone, bvLowered, bvRaised };
 
+// The accelerator letter of a caption ("&W"), upper case, or 0.
+wchar_t AcceleratorOf(std::string_view caption);
+
 class TLabel : public TWinControl {
 public:
     static constexpr const char* ClassName = "TLabel";
@@ -40,6 +43,7 @@ public:
     bool Cancel() const { return FCancel; }
     void SetDefault(bool value) { FDefault = value; }
     void SetCancel(bool value) { FCancel = value; }
+    wchar_t Accelerator() const { return AcceleratorOf(Text()); }
     // Shows the button as the one that Enter presses.
     void SetActive(bool active);
     virtual void Click();

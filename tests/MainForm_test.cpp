@@ -7,6 +7,7 @@
 #include "app/cm_lullwick.h"
 #include "components/trayicon/ShellNotify.h"
 #include "components/trayicon/TrayIcon.h"
+#include "forms/HotKeyDialog.h"
 #include "forms/Main.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
@@ -123,9 +124,10 @@ TEST_F(MainFormTest, CaptionsComeFromFreshQueries)
     EXPECT_EQ(Caption(FormMain->ppStatus), L"＜現在の状態\t：　有効＞");
     EXPECT_EQ(Caption(FormMain->ppTimeout), L"＜現在の待ち時間\t：　0分＞ ...");
     EXPECT_EQ(Caption(FormMain->ppExecute), L"スクリーンセーバー起動");
-    ASSERT_EQ(FormMain->PopupMenu->Items().size(), 12u);
-    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[6]), L"サインイン時に起動する");
-    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[7]), L"-");
+    ASSERT_EQ(FormMain->PopupMenu->Items().size(), 13u);
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[6]), L"ホットキー（なし） ...");
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[7]), L"サインイン時に起動する");
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[8]), L"-");
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[3]), L"画面を消さない（スリープ防止）");
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[4]), L"一定時間だけ無効にする");
     EXPECT_EQ(FormMain->ppHoldFor->Items().size(), 7u);
@@ -422,6 +424,72 @@ TEST_F(MainFormTest, SignInItemShowsAndSetsTheRunValueForThisProgram)
         RegDeleteKeyValueW(HKEY_CURRENT_USER, RunKey, SignInValue);
         RegDeleteKeyValueW(HKEY_CURRENT_USER, StartupApprovedKey, SignInValue);
     }
+}
+
+TEST_F(MainFormTest, StoredHotKeyIsHeldFromStartAndTogglesAsTheStatusItemDoes)
+{
+    const HotKeyRecorder hotKeys;
+    static int beeps;
+    static std::vector<std::wstring> balloons; // "flags text": the info flags, and NIF_REALTIME
+    static ShellNotifyIconFn forward;
+    forward = ShellNotifyIcon;
+    ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) {
+        if (d->uFlags & NIF_INFO)
+            balloons.push_back(std::to_wstring(d->dwInfoFlags | (d->uFlags & NIF_REALTIME)) + L" " + d->szInfo);
+        return forward(m, d);
+    };
+    HotKeyBeep = [](UINT type) -> BOOL { return beeps += type == MB_ICONWARNING, TRUE; };
+    static const wchar_t* line;
+    ProcessCommandLine = [] { return const_cast<LPWSTR>(line); };
+    const auto press = [] { SendMessageW(FormMain->Handle(), WM_HOTKEY, THotKeyRegistration::Id, 0); };
+    const std::wstring on =
+        L"スクリーンセーバーの状態を 『有効』 に変更しました。\r\r（待ち時間は 10分に設定されています）";
+    const struct {
+        const char* name;
+        DWORD stored;
+        bool taken; // by another first
+        const char* held; // at start, and at the end
+        const wchar_t* caption;
+        std::wstring balloon; // after start-up, or after the key
+        const wchar_t* line = L"Lullwick.exe";
+    } rows[] = {
+        {"Ctrl+Alt+K", 0x064B, false, "+4003:4B - ", L"ホットキー（Ctrl+Alt+K） ...", L"81 " + on},
+        {"taken", 0x064B, true, "!4003:4B ", L"ホットキー（Ctrl+Alt+K：使用できません） ...",
+            L"130 ホットキー（Ctrl+Alt+K）は他のアプリが使用しているため、使用できません。"},
+        {"not a key the dialog gives", 0x004B, false, "", L"ホットキー（なし） ...", L""},
+        {"one job", 0x064B, false, "", L"ホットキー（なし） ...", L"", L"Lullwick.exe /a"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        line = row.line;
+        SetScreenSaverActive(false);
+        SetSaverSeconds(600);
+        HotKeyRecorder::log.clear();
+        balloons.clear();
+        if (row.stored) RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, HotKeyValue, REG_DWORD, &row.stored, 4);
+        if (row.taken) RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'K');
+        Create();
+        EXPECT_EQ(Caption(FormMain->ppHotKey), row.caption);
+        if (*row.held == '+') {
+            press();
+            EXPECT_TRUE(GetScreenSaverActive());
+            // Under a policy the key changes nothing, and says so.
+            RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"0", 4);
+            beeps = 0;
+            press();
+            EXPECT_EQ(beeps, 1);
+            EXPECT_TRUE(GetScreenSaverActive());
+            RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
+        }
+        EXPECT_EQ(balloons, row.balloon.empty() ? std::vector<std::wstring>{} : std::vector{row.balloon});
+        Destroy();
+        EXPECT_EQ(HotKeyRecorder::log, row.held);
+        EXPECT_TRUE(FBoxes.Boxes().empty() || wcschr(row.line, L'/'));
+        UnregisterHotKey(nullptr, 1);
+        StoreHotKey(0);
+    }
+    HotKeyBeep = MessageBeep;
+    ShellNotifyIcon = forward;
 }
 
 TEST_F(MainFormTest, ShiftAtOpeningDecidesTheExitItem)
@@ -819,6 +887,7 @@ TEST(FormDescriptions, EveryOneLoads)
     };
     load(new TFormMain(Application), TFormMain::Description);
     load(new TFormSetTimeout(Application), TFormSetTimeout::Description);
+    load(new TFormHotKey(Application), TFormHotKey::Description);
     ProcessCommandLine = GetCommandLineW;
     EXPECT_TRUE(boxes.Boxes().empty());
     RemoveSavedState();

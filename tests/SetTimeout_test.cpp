@@ -1,7 +1,9 @@
 #include "app/CommandLine.h"
 #include "app/cm_lullwick.h"
 #include "components/editupdown/EditUpDown.h"
+#include "components/hotkeyedit/HotKeyEdit.h"
 #include "forms/HoldFor.h"
+#include "forms/HotKeyDialog.h"
 #include "forms/Main.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
@@ -27,6 +29,7 @@ protected:
             ++beeps;
             return TRUE;
         };
+        StoreHotKey(0); // what a run cut short may have left
         Application->CreateForm(FormMain);
         Application->CreateForm(FormSetTimeout);
         FDialog = FormSetTimeout;
@@ -304,6 +307,73 @@ TEST_F(SetTimeoutTest, TabOrderAndTheAcceleratorLetter)
     EXPECT_TRUE(Shown());
 }
 
+TEST_F(SetTimeoutTest, HotKeyDialogTakesTheKeysPressedAndHoldsWhatOkConfirms)
+{
+    const HotKeyRecorder hotKeys;
+    RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT, 'J'); // another program's
+    TFormHotKey* dialog = nullptr;
+    // The modifiers pressed and held, the last key pressed, then all let go, as a keyboard sends them.
+    const auto typed = [](std::vector<BYTE> keys) -> std::function<void()> {
+        return [keys] {
+            BYTE state[256];
+            GetKeyboardState(state);
+            const auto send = [&state](BYTE key, bool down) {
+                state[key] = down ? 0x80 : 0;
+                SetKeyboardState(state);
+                const bool system = state[VK_MENU] && !state[VK_CONTROL];
+                // With the scan code, from which the control reads the key of a character.
+                PostMessageW(GetFocus(), (down ? WM_KEYDOWN : WM_KEYUP) + (system ? 4 : 0), key,
+                    LPARAM{MapVirtualKeyW(key, MAPVK_VK_TO_VSC)} << 16 | (system ? 1 << 29 : 0) |
+                        (down ? 1 : 0xC0000001));
+                PumpFor(10);
+            };
+            for (const BYTE key : keys) send(key, true);
+            for (auto key = keys.rbegin(); key != keys.rend(); ++key) send(*key, false);
+        };
+    };
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        WORD button;
+        const char* held; // the registrations from the opening on
+        DWORD stored;
+        bool shown;
+        const wchar_t* key; // in the menu item afterwards
+    } rows[] = {
+        {"Ctrl+Alt+K at once", typed({VK_CONTROL, VK_MENU, 'K'}), VK_RETURN, "+4003:4B ", 0x064B, false, L"Ctrl+Alt+K"},
+        {"Esc", typed({VK_CONTROL, VK_SHIFT, 'M'}), VK_ESCAPE, "- +4003:4B ", 0x064B, false, L"Ctrl+Alt+K"},
+        {"OK unchanged, the key of before shown again", [] {}, VK_RETURN, "- +4003:4B ", 0x064B, false, L"Ctrl+Alt+K"},
+        {"Alt alone gets Ctrl", typed({VK_MENU, 'M'}), VK_RETURN, "- +4003:4D ", 0x064D, false, L"Ctrl+Alt+M"},
+        {"taken", typed({VK_CONTROL, VK_MENU, 'J'}), VK_RETURN, "- !4003:4A ", 0x064D, true, L"Ctrl+Alt+M"},
+        {"then Esc", [] {}, VK_ESCAPE, "+4003:4D ", 0x064D, false, L"Ctrl+Alt+M"},
+        {"none, Alt+N", typed({VK_MENU, 'N'}), VK_RETURN, "- ", 0, false, L"なし"},
+        {"modifiers without a key", [&] { dialog->HotKeyEdit->SetHotKey(0x0600); }, VK_RETURN, "", 0, false, L"なし"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PumpFor(100);
+        HotKeyRecorder::log.clear();
+        FormMain->ppHotKeyClick(nullptr);
+        dialog = dynamic_cast<TFormHotKey*>(FormMain->FindComponent("FormHotKey"));
+        RECT r;
+        GetWindowRect(dialog->Handle(), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        ASSERT_TRUE(PumpUntil([dialog] { return GetFocus() == dialog->HotKeyEdit->Handle(); }, 3000));
+        FBoxes.Clear();
+        row.act();
+        Press(row.button);
+        EXPECT_EQ(HotKeyRecorder::log, row.held);
+        EXPECT_EQ(LoadHotKey(), row.stored);
+        EXPECT_EQ(IsWindowVisible(dialog->Handle()) != FALSE, row.shown);
+        EXPECT_EQ(text::ToWide(FormMain->ppHotKey->Caption()), L"ホットキー（" + std::wstring(row.key) + L"） ...");
+        ASSERT_EQ(FBoxes.Boxes().size(), row.shown ? 1u : 0u);
+        for (const auto& box : FBoxes.Boxes()) // with the warning icon, MB_OK | MB_ICONWARNING
+            EXPECT_EQ(box.caption + L" " + std::to_wstring(box.style) + L" " + box.text,
+                L"Lullwick 48 このキーは他のアプリが使用しているため、設定できません。別のキーを指定してください。");
+    }
+    UnregisterHotKey(nullptr, 1);
+}
+
 // Moved to monitors of other scales: every form takes the rectangle the system suggests and lays
 // itself out again, from its description and without drift, every control inside its parent.
 TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
@@ -320,7 +390,9 @@ TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
     };
     FormMain->ppHoldCustomClick(nullptr); // a dialog made later
     auto* hold = dynamic_cast<TForm*>(FormMain->FindComponent("FormHoldFor"));
-    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog), hold}) {
+    FormMain->ppHotKeyClick(nullptr);
+    auto* hotKey = dynamic_cast<TForm*>(FormMain->FindComponent("FormHotKey"));
+    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog), hold, hotKey}) {
         form->Show();
         RECT window, client;
         GetClientRect(form->Handle(), &client);

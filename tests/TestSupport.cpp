@@ -99,6 +99,19 @@ bool PasteText(HWND edit, const std::wstring& text)
     return true;
 }
 
+HotKeyRecorder::HotKeyRecorder()
+{
+    log.clear();
+    HotKeyCalls.Register = [](HWND window, int id, UINT modifiers, UINT key) -> BOOL {
+        const BOOL held = RegisterHotKey(window, id, modifiers, key);
+        char note[16];
+        wsprintfA(note, "%c%X:%X ", held ? '+' : '!', modifiers, key);
+        log += note;
+        return held;
+    };
+    HotKeyCalls.Unregister = [](HWND window, int id) -> BOOL { return log += "- ", UnregisterHotKey(window, id); };
+}
+
 void SetShiftHeld(bool held)
 {
     BYTE keys[256];

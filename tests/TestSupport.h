@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the in-process tests, which run under Wine against the
 // real platform in the build tree's own prefix.
+#include "app/HotKey.h"
 #include "app/KeepDisplayOn.h"
 #include "app/cm_lullwick.h"
 
@@ -88,4 +89,13 @@ struct PowerRecorder {
 
 private:
     TPowerCalls FOriginal = PowerCalls;
+};
+
+// The hotkey registrations, passed on to the system and noted: "+4003:4B" held (modifiers and
+// key in hex), "!4003:4B" refused, "-" let go, each followed by a blank.
+struct HotKeyRecorder {
+    HotKeyRecorder();
+    ~HotKeyRecorder() { HotKeyCalls = FOriginal; }
+    static inline std::string log;
+    const THotKeyCalls FOriginal = HotKeyCalls;
 };

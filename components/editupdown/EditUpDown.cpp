@@ -1,5 +1,6 @@
 #include "components/editupdown/EditUpDown.h"
 
+#include "components/CommonControls.h"
 #include "components/editupdown/NumberConversion.h"
 #include "framework/Handles.h"
 #include "framework/Library.h"
@@ -25,25 +26,11 @@ TUpDownButton::TUpDownButton(TComponent* owner) : TWinControl(owner)
 
 namespace {
 
-// Loaded when the first spin button is prepared rather than imported: their
-// start-up is the costliest of any library's, and the tray icon need not wait.
-HMODULE CommonControls()
-{
-    static const UniqueModule library(LoadLibraryW(L"comctl32.dll"));
-    return library.get();
-}
-
 // Systems without an input method may lack the library or its entry points.
 HMODULE InputMethods()
 {
     static const UniqueModule library(LoadSystemLibrary(L"imm32.dll"));
     return library.get();
-}
-
-template <class Fn>
-Fn CommonControlsEntry(const char* name)
-{
-    return LibraryEntry<Fn>(CommonControls(), name);
 }
 
 HIMC WINAPI AssociateContext(HWND window, HIMC context)
@@ -86,14 +73,7 @@ std::wstring ClipboardText(HWND owner)
 
 AssociateContextFn EditUpDownAssociateContext = AssociateContext;
 
-void TUpDownButton::InitUpDownClass()
-{
-    // Older systems lack the extended entry point.
-    const auto initEx = CommonControlsEntry<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>("InitCommonControlsEx");
-    const INITCOMMONCONTROLSEX icc{8, ICC_UPDOWN_CLASS};
-    if (initEx && initEx(&icc)) return;
-    if (const auto init = CommonControlsEntry<void(WINAPI*)()>("InitCommonControls")) init();
-}
+void TUpDownButton::InitUpDownClass() { InitCommonControlClasses(ICC_UPDOWN_CLASS); }
 
 void TUpDownButton::CreateParams(TCreateParams& params)
 {

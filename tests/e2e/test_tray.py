@@ -10,7 +10,7 @@ from harness import (ARTIFACTS, BUILD, client, close_main, LullwickTest, focus_f
                      wine, xdotool)
 
 # Keyboard steps from an unselected menu to each item (separators are skipped).
-STATUS, TIMEOUT, EXECUTE, DISPLAY, HOLD, SIGN_IN, VERSION, HELP = 1, 2, 3, 4, 5, 6, 7, 8
+STATUS, TIMEOUT, EXECUTE, DISPLAY, HOLD, HOTKEY, SIGN_IN, VERSION, HELP = 1, 2, 3, 4, 5, 6, 7, 8, 9
 POWER_CALLS = ('kernel32.PowerCreateRequest', 'kernel32.PowerSetRequest', 'kernel32.PowerClearRequest',
                'kernel32.SetThreadExecutionState')
 
@@ -261,6 +261,38 @@ class Tray(LullwickTest):
         wait_for(lambda: run_value() is None, 10, 'the Run value to go')
         close_main()
         run.wait_exit()
+
+    def test_hotkey_toggles_from_a_window_of_the_program_and_is_set_in_its_dialog(self):
+        def stored():
+            _, out = wine('reg', 'query', r'HKCU\Software\Lullwick', '/v', 'HotKey')
+            return next((line.split()[-1] for line in out.splitlines() if 'HotKey' in line), None)
+
+        def set_in_dialog(*keys):
+            open_menu()
+            choose(HOTKEY)
+            focus_form('TFormHotKey')
+            xdotool('key', *keys, 'Return')  # at once: the focus is in the control
+            wait_for(lambda: not window('TFormHotKey')[0], 10, 'the dialog to close')
+
+        wine('reg', 'add', r'HKCU\Software\Lullwick', '/v', 'HotKey', '/t', 'REG_DWORD', '/d', str(0x064B), '/f')
+        self.addCleanup(wine, 'reg', 'delete', r'HKCU\Software\Lullwick', '/f')
+        run = self.resident(True)
+        set_in_dialog()  # OK without a change
+        self.assertEqual(stored(), '0x64b')
+        # Wine hands the key over only while a window of the prefix has the keyboard.
+        open_menu()
+        choose(VERSION)
+        focus_form('TFormMain')
+        xdotool('key', 'ctrl+alt+k')
+        wait_for(lambda: registry_flag() == '1', 10, 'the stored key to switch the screen saver on')
+        wait_for(lambda: any(t.startswith('balloon スクリーンセーバーの状態を 『有効』') for t in tips()), 20, 'the balloon')
+        xdotool('key', 'Escape')
+        wait_for(lambda: not window('TFormMain')[0], 10, 'the version window to hide')
+        set_in_dialog('ctrl+alt+j')
+        self.assertEqual(stored(), '0x64a')
+        close_main()
+        run.wait_exit()
+        self.assertSaver(True)
 
     def test_hold_for_a_minute_ends_by_itself_with_a_balloon(self):
         run = self.resident(True)
