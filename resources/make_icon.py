@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program icon (a monitor with a crescent moon: the screen saver
 sleeps) and writes resources/Lullwick.ico: true colour with alpha at every size
-Windows asks for from 100 % to 200 % and beyond; 48 pixels and up are stored
+Windows asks for from 100 % to 200 % and beyond; all but the 16-pixel one are stored
 PNG-compressed, as Windows allows, to keep the program small.
 
 Also writes resources/LullwickOff.ico, the tray's picture while nothing is held:
@@ -125,7 +125,7 @@ def png(size, lit):
 # The small icon (16 at 100 %) and the large one (32) at 100, 125, 150, 175 and 200 %, the
 # small one also at 225 and 350 % (the tray), and 256 for Explorer's largest view.
 SIZES = (16, 20, 24, 28, 32, 36, 40, 48, 56, 64, 256)
-PNG_FROM = 48
+PNG_FROM = 20
 # The tray's small icon from 100 % to 400 %.
 TRAY_SIZES = (16, 20, 24, 28, 32, 36, 40, 48, 56, 64)
 
