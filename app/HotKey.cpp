@@ -36,22 +36,7 @@ WORD LoadHotKey()
     return static_cast<WORD>(value);
 }
 
-bool StoreHotKey(WORD hotKey)
-{
-    if (!hotKey) {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, SavedStateKey, HotKeyValue);
-        RemoveEmptyProgramKey();
-        return LoadHotKey() == 0;
-    }
-    HKEY created = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, SavedStateKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const UniqueRegistryKey key(created);
-    const DWORD value = hotKey;
-    return RegistrySetValue(key.get(), HotKeyValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-               sizeof value) == ERROR_SUCCESS;
-}
+bool StoreHotKey(WORD hotKey) { return StoreProgramChoice(HotKeyValue, hotKey); }
 
 UINT HotKeyModifiers(WORD hotKey)
 {

@@ -13,22 +13,7 @@ bool LoadKeepDisplayOn()
         value == 1;
 }
 
-bool StoreKeepDisplayOn(bool on)
-{
-    if (!on) {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, SavedStateKey, KeepDisplayOnValue);
-        RemoveEmptyProgramKey();
-        return !LoadKeepDisplayOn();
-    }
-    HKEY created = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, SavedStateKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const UniqueRegistryKey key(created);
-    const DWORD one = 1;
-    return RegistrySetValue(key.get(), KeepDisplayOnValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
-               sizeof one) == ERROR_SUCCESS;
-}
+bool StoreKeepDisplayOn(bool on) { return StoreProgramChoice(KeepDisplayOnValue, on ? 1 : 0); }
 
 void TDisplayRequest::Hold(bool display, bool system)
 {

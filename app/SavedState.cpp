@@ -110,3 +110,18 @@ void RemoveEmptyProgramKey()
     }
     RegDeleteKeyW(HKEY_CURRENT_USER, SavedStateKey);
 }
+
+bool StoreProgramChoice(const wchar_t* name, DWORD value)
+{
+    if (!value) {
+        const LSTATUS removed = RegDeleteKeyValueW(HKEY_CURRENT_USER, SavedStateKey, name);
+        RemoveEmptyProgramKey();
+        return removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND;
+    }
+    HKEY created = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SavedStateKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const UniqueRegistryKey key(created);
+    return SetValue(key.get(), name, REG_DWORD, value);
+}

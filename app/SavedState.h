@@ -29,6 +29,9 @@ bool SavedStateWriterRuns();
 void RemoveSavedState();
 // The program's key goes once nothing of the program's is left in it.
 void RemoveEmptyProgramKey();
+// A choice of the user's kept in the program's key as a REG_DWORD; 0 removes it, and the key once it is empty.
+// False when the profile refused.
+bool StoreProgramChoice(const wchar_t* name, DWORD value);
 
 // The registry call that writes the record; tests replace it to make the
 // profile refuse a write.
