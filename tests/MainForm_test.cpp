@@ -175,6 +175,13 @@ TEST_F(MainFormTest, DisplayChoiceIsStoredCheckedAndHeldAsThePolicyAllows)
                 RegistrySetValue = RegSetValueExW;
             },
             "DS", 0xFFFF, true, plain},
+        {"start now lets go", 1,
+            [] {
+                ExecuteDelay = [](DWORD) {};
+                FormMain->ppExecuteClick(nullptr);
+                ExecuteDelay = Sleep;
+            },
+            "", 1, true, plain},
         {"start-up record removed", 1, [] { RemoveSavedState(); }, "DS", 1, true, plain},
         {"started over a value of another type", 0xFFFF,
             [] {
