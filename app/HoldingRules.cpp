@@ -55,7 +55,20 @@ void THoldingRules::HoldUntil(ULONGLONG end)
     FFacts.putBackWaits = false;
     FFacts.kind = THoldKind::UntilTime;
     FEnd = end;
+    FApp.clear();
     CheckEnd();
+}
+
+bool THoldingRules::HoldUntilProcess(UniqueKernelHandle process, std::wstring fileName)
+{
+    TProcessWait wait(std::move(process), FWindow, ProcessEndedMessage, FGeneration + 1);
+    if (!wait) return false;
+    FWait = std::move(wait);
+    ++FGeneration;
+    FApp = std::move(fileName);
+    if (GetScreenSaverActive()) SetScreenSaverActive(false);
+    SetKind(THoldKind::UntilProcess);
+    return true;
 }
 
 void THoldingRules::CancelEnd() { SetKind(THoldKind::OpenEnded); }
@@ -123,10 +136,21 @@ void THoldingRules::DisplayCameOn()
     Resumed();
 }
 
+void THoldingRules::ProcessEnded(WPARAM generation)
+{
+    if (FFacts.kind == THoldKind::UntilProcess && generation == FGeneration) Ended();
+}
+
 std::optional<ULONGLONG> THoldingRules::End() const
 {
     if (FFacts.kind != THoldKind::UntilTime) return std::nullopt;
     return FEnd;
+}
+
+const std::wstring& THoldingRules::App() const
+{
+    static const std::wstring none;
+    return FFacts.kind == THoldKind::UntilProcess ? FApp : none;
 }
 
 void THoldingRules::SetKind(THoldKind kind)
@@ -139,12 +163,16 @@ void THoldingRules::SetKind(THoldKind kind)
 
 void THoldingRules::CheckEnd()
 {
-    if (FFacts.kind == THoldKind::UntilTime && HoldClock() >= FEnd) {
-        // The end puts back what an exit would, and the program stays.
-        FFacts.kind = THoldKind::None;
-        FFacts.putBackWaits = true;
-        RetryPutBack();
-    }
+    if (FFacts.kind == THoldKind::UntilTime && HoldClock() >= FEnd) return Ended();
+    Apply();
+}
+
+void THoldingRules::Ended()
+{
+    // The end puts back what an exit would, and the program stays.
+    FFacts.kind = THoldKind::None;
+    FFacts.putBackWaits = true;
+    RetryPutBack();
     Apply();
 }
 
@@ -153,7 +181,7 @@ void THoldingRules::RetryPutBack()
     if (!FFacts.putBackWaits || !FSaved || !PutBackScreenSaverActive(*FSaved)) return;
     FFacts.putBackWaits = false;
     Apply();
-    if (OnPutBack) OnPutBack();
+    if (OnPutBack) OnPutBack(FApp);
 }
 
 void THoldingRules::Apply(bool renew)
@@ -182,8 +210,9 @@ void THoldingRules::Apply(bool renew)
     } else if (FHeld.timer && FWindow) {
         KillTimer(FWindow, Timer);
     }
+    if (!wanted.wait) FWait.Stop();
     const bool changed = wanted.holding != FHeld.holding;
-    FHeld = {wanted.display, wanted.system, FHeld.sessionNotices, wanted.timer, wanted.holding};
+    FHeld = {wanted.display, wanted.system, FHeld.sessionNotices, wanted.timer, wanted.wait, wanted.holding};
     // Told last, with everything applied: what the handler does may apply the rules again.
     if (changed && OnChanged) OnChanged();
 }

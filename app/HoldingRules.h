@@ -1,19 +1,21 @@
 #pragma once
 // What the program holds and why: the screen saver off, the display and the
-// system kept on, the end of a timed hold and its timer, a put-back that
-// waits, and the session notices.  Events change the hold's kind or a fact
+// system kept on, the end of a hold and the timer or wait for it, a put-back
+// that waits, and the session notices.  Events change the hold's kind or a fact
 // around it; Wanted gives what is held from them, and the shell applies only
 // what changed.  The screen saver itself is switched by the events, as the
 // system's answer decides the kind: a refused change keeps it, and the end
 // puts back the recorded state, not "on".  Used on the user-interface thread only.
 #include "app/KeepDisplayOn.h"
+#include "app/ProcessWait.h"
 
 #include <windows.h>
 
 #include <functional>
 #include <optional>
+#include <string>
 
-enum class THoldKind { None, OpenEnded, UntilTime };
+enum class THoldKind { None, OpenEnded, UntilTime, UntilProcess };
 
 // The facts that decide what is held.
 struct THoldFacts {
@@ -24,7 +26,7 @@ struct THoldFacts {
     bool lockByPolicy = false;
     bool locked = false;
     bool connected = true;
-    // A timed hold ended while the system refused to put the state back.
+    // A hold's end came while the system refused to put the state back.
     bool putBackWaits = false;
 };
 
@@ -33,6 +35,7 @@ struct THeld {
     bool system = false;
     bool sessionNotices = false;
     bool timer = false;
+    bool wait = false;
     // The screen saver is held off by this program, which the tray shows.
     bool holding = false;
     bool operator==(const THeld&) const = default;
@@ -44,9 +47,10 @@ constexpr THeld Wanted(const THoldFacts& f)
     const bool wanted = holding && f.keepDisplayOn;
     // A screen nobody looks at is let go, and with it the system unless a hold with an end still runs.
     const bool present = !f.locked && f.connected;
+    const bool ends = f.kind == THoldKind::UntilTime || f.kind == THoldKind::UntilProcess;
     // The notices stay under a policy too: a lock lets the system go when no end would.
-    return {wanted && present && !f.lockByPolicy, wanted && (present || f.kind == THoldKind::UntilTime),
-        wanted || f.putBackWaits, f.kind == THoldKind::UntilTime, holding};
+    return {wanted && present && !f.lockByPolicy, wanted && (present || ends), wanted || f.putBackWaits,
+        f.kind == THoldKind::UntilTime, f.kind == THoldKind::UntilProcess, holding};
 }
 
 // The time now as a FILETIME, in 100-ns units since 1601 (UTC); tests replace it.
@@ -74,6 +78,9 @@ public:
     void ToggleScreenSaver();
     void SwitchOnForStart();
     void HoldUntil(ULONGLONG end);
+    // Holds until the program of `process`, called `fileName`, ends; false, with nothing changed, when the
+    // system refuses to wait for it.
+    bool HoldUntilProcess(UniqueKernelHandle process, std::wstring fileName);
     void CancelEnd();
     void ChooseKeepDisplayOn(bool on);
 
@@ -84,25 +91,35 @@ public:
     void ClockChanged();
     void Resumed();
     void DisplayCameOn();
+    // A wait's ProcessEnded message: a program waited for ended.
+    void ProcessEnded(WPARAM generation);
 
     const THoldFacts& Facts() const { return FFacts; }
     std::optional<ULONGLONG> End() const;
-    // A timed hold ended and the state is back.
-    std::function<void()> OnPutBack;
+    // The file name of the program whose end is awaited, or empty.
+    const std::wstring& App() const;
+    // A hold's end came and the state is back: `app` names the program that ended, empty at a timed end.
+    std::function<void(const std::wstring& app)> OnPutBack;
     // The hold began or ended, whatever the cause: Facts().kind tells which.
     std::function<void()> OnChanged;
 
     static constexpr UINT_PTR Timer = 2;
+    static constexpr UINT ProcessEndedMessage = WM_APP + 2;
 
 private:
     void SetKind(THoldKind kind);
     void CheckEnd();
+    void Ended();
     void RetryPutBack();
     void Apply(bool renew = false);
 
     HWND FWindow = nullptr;
     THoldFacts FFacts;
     ULONGLONG FEnd = 0;
+    std::wstring FApp;
+    TProcessWait FWait;
+    // Tells the newest wait's message from one an older wait posted before it was stopped.
+    WPARAM FGeneration = 0;
     THeld FHeld;
     TDisplayRequest FPower;
     // The state found at start; empty when start-up never switched the screen saver off.

@@ -8,6 +8,7 @@
 #include "app/cm_lullwick.h"
 #include "components/trayicon/TrayIcon.h"
 #include "forms/MainDescription.h"
+#include "forms/ChooseApp.h"
 #include "forms/HoldFor.h"
 #include "forms/HotKeyDialog.h"
 #include "forms/SetTimeout.h"
@@ -50,6 +51,16 @@ std::string UntilText(ULONGLONG end, ULONGLONG now)
     return until + text::IntToStr(e.wHour) + (e.wMinute < 10 ? ":0" : ":") + text::IntToStr(e.wMinute) + "まで）";
 }
 
+// The name, or as much of it as `characters` hold with "…" for the rest.
+std::wstring CutName(const std::wstring& name, size_t characters)
+{
+    if (name.size() <= characters) return name;
+    if (characters == 0) return L"";
+    size_t kept = characters - 1;
+    if (kept > 0 && IS_HIGH_SURROGATE(name[kept - 1])) --kept; // no half of a character
+    return name.substr(0, kept) + L"…";
+}
+
 bool FileExists(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -87,6 +98,7 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Field("ppHold120", ppHold120);
     b.Field("ppHold240", ppHold240);
     b.Field("ppHoldCustom", ppHoldCustom);
+    b.Field("ppHoldApp", ppHoldApp);
     b.Field("ppHoldSplit", ppHoldSplit);
     b.Field("ppHoldCancel", ppHoldCancel);
     b.Method("FormCreate", this, &TFormMain::FormCreate);
@@ -104,6 +116,7 @@ void TFormMain::DeclareBindings(TBindings& b)
     b.Method("ppDisplayClick", this, &TFormMain::ppDisplayClick);
     b.Method("ppHoldClick", this, &TFormMain::ppHoldClick);
     b.Method("ppHoldCustomClick", this, &TFormMain::ppHoldCustomClick);
+    b.Method("ppHoldAppClick", this, &TFormMain::ppHoldAppClick);
     b.Method("ppHoldCancelClick", this, &TFormMain::ppHoldCancelClick);
     b.Method("ppSignInClick", this, &TFormMain::ppSignInClick);
     b.Method("ppHotKeyClick", this, &TFormMain::ppHotKeyClick);
@@ -120,10 +133,11 @@ void TFormMain::FormCreate(TComponent*)
     }
     PutBackUnfinishedRun();
     ShowTrayIcon();
-    FRules.OnPutBack = [this] {
-        TrayIcon->ShowBalloon("Lullwick",
-            text::FromUtf8("指定した時間が過ぎたため、スクリーンセーバーを元の設定に戻しました。"), TBalloonIcon::Info,
-            TBalloonFlags::RespectQuietTime); // it answers nothing the user just did
+    FRules.OnPutBack = [this](const std::wstring& app) {
+        const std::string cause = app.empty() ? text::FromUtf8("指定した時間が過ぎた")
+                                              : text::FromUtf8("「") + text::FromWide(app) + text::FromUtf8("」が終了した");
+        TrayIcon->ShowBalloon("Lullwick", cause + text::FromUtf8("ため、スクリーンセーバーを元の設定に戻しました。"),
+            TBalloonIcon::Info, TBalloonFlags::RespectQuietTime); // it answers nothing the user just did
     };
     FRules.OnChanged = [this] {
         try {
@@ -183,6 +197,8 @@ void TFormMain::WndProc(TMessage& message)
         if (message.WParam == TrayRetryTimer) return RetryTrayIcon();
         if (message.WParam == THoldingRules::Timer) return FRules.ClockChanged();
         break;
+    case THoldingRules::ProcessEndedMessage:
+        return FRules.ProcessEnded(message.WParam);
     case WM_POWERBROADCAST:
         if (message.WParam == PBT_APMRESUMEAUTOMATIC || message.WParam == PBT_APMRESUMESUSPEND) FRules.Resumed();
         if (message.WParam == PBT_POWERSETTINGCHANGE && DisplayTurnedOn(message.LParam)) FRules.DisplayCameOn();
@@ -242,9 +258,10 @@ void TFormMain::PopupMenuPopup(TComponent*)
     UpdateStatusCaption();
     UpdateTimeoutCaption();
     UpdateDisplayCaption();
-    const bool timed = FRules.End().has_value();
-    for (TMenuItem* item : ppHoldFor->Items()) item->SetChecked(timed && item == FHoldItem);
-    ppHoldCancel->SetEnabled(timed);
+    const THoldKind kind = FRules.Facts().kind;
+    const bool ends = kind == THoldKind::UntilTime || kind == THoldKind::UntilProcess;
+    for (TMenuItem* item : ppHoldFor->Items()) item->SetChecked(ends && item == FHoldItem);
+    ppHoldCancel->SetEnabled(ends);
     ppSignIn->SetChecked(StartsAtSignIn(ProgramPath()));
     // Shift+F10 is how the keyboard opens a menu, no wish to leave the screen saver off.
     const bool shift = !TrayIcon->PopupFromKeyboard() && (GetKeyState(VK_SHIFT) & 0x8000) != 0;
@@ -267,7 +284,7 @@ void TFormMain::ppStatusClick(TComponent*)
 
 void TFormMain::TrayIconMouseMove(TComponent*, TShiftState, int, int)
 {
-    TrayIcon->SetTipHelp(StateText("Lullwick ＜現在の状態："));
+    TrayIcon->SetTipHelp(StateText("Lullwick ＜現在の状態：", MaxTipCharacters));
 }
 
 void TFormMain::ppTimeoutClick(TComponent*)
@@ -325,6 +342,21 @@ void TFormMain::ppHoldCustomClick(TComponent*)
         FHoldDialog->OnChosen = [this](int minutes) { HoldFor(minutes, ppHoldCustom); };
     }
     FHoldDialog->Show();
+}
+
+void TFormMain::ppHoldAppClick(TComponent*)
+{
+    if (!FAppDialog) {
+        FAppDialog = new TFormChooseApp(this);
+        FAppDialog->Load(TFormChooseApp::Description);
+        FAppDialog->OnChosen = [this](UniqueKernelHandle process, const std::wstring& fileName) {
+            if (!FRules.HoldUntilProcess(std::move(process), fileName)) return false;
+            FHoldItem = ppHoldApp;
+            UpdateStatusCaption();
+            return true;
+        };
+    }
+    FAppDialog->ShowApps();
 }
 
 void TFormMain::ppHoldCancelClick(TComponent*) { FRules.CancelEnd(); }
@@ -391,12 +423,16 @@ void TFormMain::HoldFor(int minutes, TMenuItem* item)
 }
 
 // The head, the screen saver's state in a word, what decides it, and "＞", in code page 932.
-std::string TFormMain::StateText(const char* head) const
+std::string TFormMain::StateText(const char* head, size_t limit) const
 {
     const char* setBy = ScreenSaverSetByPolicy() ? "（管理者による設定）" : "";
     const std::optional<ULONGLONG> end = FRules.End();
     const std::string until = end ? UntilText(*end, HoldClock()) : "";
-    return text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + setBy + until + "＞");
+    const std::string text = text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + setBy + until);
+    if (FRules.App().empty()) return text + text::FromUtf8("＞");
+    const std::string tail = text::FromUtf8(" の終了まで）＞");
+    const size_t fixed = text::ToWide(text).size() + 1 + text::ToWide(tail).size();
+    return text + text::FromUtf8("（") + text::FromWide(CutName(FRules.App(), limit > fixed ? limit - fixed : 0)) + tail;
 }
 
 void TFormMain::UpdateStatusCaption()

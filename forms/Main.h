@@ -10,6 +10,7 @@
 #include <optional>
 
 class TButton;
+class TFormChooseApp;
 class TFormHoldFor;
 class TFormHotKey;
 class TImage;
@@ -53,6 +54,7 @@ public:
     TMenuItem* ppHold120 = nullptr;
     TMenuItem* ppHold240 = nullptr;
     TMenuItem* ppHoldCustom = nullptr;
+    TMenuItem* ppHoldApp = nullptr;
     TMenuItem* ppHoldSplit = nullptr;
     TMenuItem* ppHoldCancel = nullptr;
 
@@ -72,6 +74,7 @@ public:
     // A duration item: its Tag holds the minutes.
     void ppHoldClick(TComponent* Sender);
     void ppHoldCustomClick(TComponent* Sender);
+    void ppHoldAppClick(TComponent* Sender);
     void ppHoldCancelClick(TComponent* Sender);
     void ppSignInClick(TComponent* Sender);
     void ppHotKeyClick(TComponent* Sender);
@@ -92,7 +95,8 @@ private:
     void RetryTrayIcon();
     void UpdateStatusCaption();
     void UpdateTimeoutCaption();
-    std::string StateText(const char* head) const;
+    // At most `limit` characters: a long program name is cut, never the closing bracket.
+    std::string StateText(const char* head, size_t limit = std::string::npos) const;
     void UpdateDisplayCaption();
     // The user's key, held again; false when another program has it.
     bool HoldHotKey();
@@ -104,9 +108,10 @@ private:
     THoldingRules FRules;
     // COM for the shell's handlers, once the guide has been opened.
     std::optional<ComApartment> ShellCom;
-    // The menu item that chose the timed hold's end.
+    // The menu item that chose the hold's end.
     TMenuItem* FHoldItem = nullptr;
     TFormHoldFor* FHoldDialog = nullptr;
+    TFormChooseApp* FAppDialog = nullptr;
     // The key chosen (0: none), and its registration: none while the dialog is open.
     WORD FHotKey = 0;
     THotKeyRegistration FHotKeyHeld;

@@ -146,7 +146,7 @@ inline constexpr char MainDescriptionTail[] = R"('
       OnClick = ppDisplayClick
     end
     object ppHoldFor: TMenuItem
-      Caption = '一定時間だけ無効にする'
+      Caption = '一時的に無効にする'
       object ppHold30: TMenuItem
         Caption = '30分'
         Tag = 30
@@ -171,11 +171,15 @@ inline constexpr char MainDescriptionTail[] = R"('
         Caption = '時間を指定 ...'
         OnClick = ppHoldCustomClick
       end
+      object ppHoldApp: TMenuItem
+        Caption = 'アプリの終了まで ...'
+        OnClick = ppHoldAppClick
+      end
       object ppHoldSplit: TMenuItem
         Caption = '-'
       end
       object ppHoldCancel: TMenuItem
-        Caption = '終了時刻を取り消す（無効のまま）'
+        Caption = '自動で元に戻すのをやめる（無効のまま）'
         OnClick = ppHoldCancelClick
       end
     end

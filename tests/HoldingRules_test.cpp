@@ -43,12 +43,16 @@ enum class Ev {
     Refuse,
     Allow,
     Exit,
+    HoldApp, // until a program ends
+    AppEnds,
+    StaleEnd, // the program ends, and a new hold begins before its message is read
+    WaitRefused, // the system refuses to wait for the next program
 };
 
 struct Step {
     Ev ev;
     // What is held afterwards: O the screen saver off, D the display, S the system, N the session notices,
-    // H the hold as the tray shows it.
+    // H the hold as the tray shows it, W the wait for a program's end.
     const char* held;
 };
 
@@ -57,6 +61,8 @@ bool policy;
 TSessionState session;
 int notices;
 bool refuseNotices;
+int waits;
+bool refuseWait;
 
 class HoldingRulesTest : public testing::Test {
 protected:
@@ -69,6 +75,18 @@ protected:
             if (on && std::exchange(refuseNotices, false)) return false;
             return notices += on ? 1 : -1, true;
         };
+        WaitCalls = {[](PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG ms,
+                         ULONG flags) {
+                         EXPECT_EQ(flags, static_cast<ULONG>(WT_EXECUTEONLYONCE));
+                         if (std::exchange(refuseWait, false)) return FALSE;
+                         ++waits;
+                         return RegisterWaitForSingleObject(wait, object, callback, context, ms, flags);
+                     },
+            [](HANDLE wait, HANDLE completion) {
+                EXPECT_EQ(completion, INVALID_HANDLE_VALUE) << "a callback could outlive its wait";
+                --waits;
+                return UnregisterWaitEx(wait, completion);
+            }};
     }
     ~HoldingRulesTest() override
     {
@@ -76,6 +94,7 @@ protected:
         LockPolicyRead = FPolicy;
         SessionQuery = FQuery;
         SessionNotification = FNotification;
+        WaitCalls = FWaitCalls;
         DestroyWindow(FWindow);
     }
 
@@ -138,7 +157,46 @@ protected:
             return FRefused.reset();
         case Ev::Exit:
             return rules.Exit(false);
+        case Ev::HoldApp:
+            return HoldApp(rules);
+        case Ev::AppEnds:
+            return SetEvent(FApp.get()), rules.ProcessEnded(Posted());
+        case Ev::StaleEnd: {
+            SetEvent(FApp.get());
+            const WPARAM stale = Posted();
+            HoldApp(rules);
+            return rules.ProcessEnded(stale);
         }
+        case Ev::WaitRefused:
+            refuseWait = true;
+            EXPECT_FALSE(rules.HoldUntilProcess(Duplicate(), L"other.exe"));
+            return;
+        }
+    }
+
+    // An event stands for the program: its end is the event set.
+    void HoldApp(THoldingRules& rules)
+    {
+        FApp.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        EXPECT_TRUE(rules.HoldUntilProcess(Duplicate(), L"notepad.exe"));
+    }
+
+    UniqueKernelHandle Duplicate() const
+    {
+        HANDLE copy = nullptr;
+        DuplicateHandle(GetCurrentProcess(), FApp.get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+        return UniqueKernelHandle(copy);
+    }
+
+    // The wait's message, as the pool posts it.
+    WPARAM Posted() const
+    {
+        constexpr UINT message = THoldingRules::ProcessEndedMessage;
+        MSG msg{};
+        for (const DWORD start = GetTickCount(); !PeekMessageW(&msg, FWindow, message, message, PM_REMOVE);)
+            if (GetTickCount() - start > 5000) return ADD_FAILURE() << "no message", 0;
+            else MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_POSTMESSAGE);
+        return msg.wParam;
     }
 
     // The session's news, as the system tells it only while the notices are registered.
@@ -157,6 +215,8 @@ protected:
     const PolicyReadFn FPolicy = LockPolicyRead;
     const SessionQueryFn FQuery = SessionQuery;
     const SessionNotificationFn FNotification = SessionNotification;
+    const TWaitCalls FWaitCalls = WaitCalls;
+    UniqueKernelHandle FApp;
 };
 
 TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
@@ -167,7 +227,8 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         bool policy;
         TSessionState session; // as read when the notices are registered
         std::vector<Step> steps;
-        int putBacks = 0;
+        // T a timed end put back, A a program's end.
+        const char* putBacks = "";
     } rows[] = {
         {"policy at start", true, {},
             {{E::Start, "OHSN"}, {E::Lock, "OHN"}, {E::Unlock, "OHSN"}, {E::Hold60, "OHSN"}, {E::Lock, "OHSN"},
@@ -176,7 +237,7 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
             {{E::Start, "OHDSN"}, {E::PolicyArrives, "OHSN"}, {E::PolicyGoes, "OHDSN"}, {E::PolicyAtMenu, "OHSN"}}},
         {"lock, open-ended", false, {}, {{E::Start, "OHDSN"}, {E::Lock, "OHN"}, {E::Unlock, "OHDSN"}}},
         {"lock, timed", false, {},
-            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Lock, "OHSN"}, {E::Unlock, "OHDSN"}, {E::Pass60, ""}}, 1},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Lock, "OHSN"}, {E::Unlock, "OHDSN"}, {E::Pass60, ""}}, "T"},
         {"disconnect, connect while locked", false, {},
             {{E::Start, "OHDSN"}, {E::Disconnect, "OHN"}, {E::Connect, "OHDSN"}, {E::Lock, "OHN"},
                 {E::RemoteDisconnect, "OHN"}, {E::ConsoleConnect, "OHN"}, {E::Unlock, "OHDSN"}}},
@@ -184,25 +245,25 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         {"timed end while locked, read again at the next hold", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Lock, "OHSN"}, {E::Pass60, ""}, {E::UnheardUnlock, ""},
                 {E::Hold60, "OHDSN"}},
-            1},
+            "T"},
         {"disconnected start", false, {false, false}, {{E::Start, "OHN"}, {E::Connect, "OHDSN"}}},
         {"resume", false, {},
             {{E::Start, "OHDSN"}, {E::SystemEnds, "OHN"}, {E::Resume, "OHDSN"}, {E::Lock, "OHN"}, {E::Resume, "OHN"}}},
         {"the display back", false, {}, {{E::Start, "OHDSN"}, {E::SystemEnds, "OHN"}, {E::DisplayOn, "OHDSN"}}},
-        {"timed end", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Pass59, "OHDSN"}, {E::Pass60, ""}}, 1},
-        {"end passed in sleep", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::SleepPast, ""}}, 1},
+        {"timed end", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Pass59, "OHDSN"}, {E::Pass60, ""}}, "T"},
+        {"end passed in sleep", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::SleepPast, ""}}, "T"},
         {"put-back waits through a lock", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Lock, "OHSN"}, {E::Refuse, "OHSN"}, {E::Pass60, "ON"},
                 {E::Allow, "ON"}, {E::Resume, "ON"}, {E::Unlock, ""}},
-            1},
+            "T"},
         {"put-back waits for the display", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Refuse, "OHDSN"}, {E::Pass60, "ON"}, {E::Allow, "ON"},
                 {E::DisplayOn, ""}},
-            1},
+            "T"},
         {"put-back waits for the menu", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Refuse, "OHDSN"}, {E::Pass60, "ON"}, {E::Allow, "ON"},
                 {E::Menu, ""}},
-            1},
+            "T"},
         {"exit while a put-back waits", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Refuse, "OHDSN"}, {E::Pass60, "ON"}, {E::Exit, "O"}}},
         {"exit while locked", false, {}, {{E::Start, "OHDSN"}, {E::Lock, "OHN"}, {E::Exit, ""}}},
@@ -216,7 +277,29 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         {"display choice", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::DisplayChoice, "OH"}, {E::DisplayChoice, "OHDSN"},
                 {E::Pass60, ""}},
-            1},
+            "T"},
+        {"app ends, kept through a lock", false, {},
+            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Lock, "OHSNW"}, {E::Unlock, "OHDSNW"},
+                {E::AppEnds, ""}},
+            "A"},
+        {"app and timed holds replace each other", false, {},
+            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Hold60, "OHDSN"}, {E::HoldApp, "OHDSNW"},
+                {E::Pass60, "OHDSNW"}, {E::AppEnds, ""}},
+            "A"},
+        {"app hold cancelled", false, {}, {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Cancel, "OHDSN"}}},
+        {"status item during an app hold", false, {},
+            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Toggle, ""}, {E::Toggle, "OHDSN"}}},
+        {"exit during an app hold", false, {}, {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Exit, ""}}},
+        {"stale end of a replaced wait", false, {},
+            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::StaleEnd, "OHDSNW"}, {E::AppEnds, ""}}, "A"},
+        {"put-back refused at the app's end", false, {},
+            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Refuse, "OHDSNW"}, {E::AppEnds, "ON"},
+                {E::Allow, "ON"}, {E::Menu, ""}},
+            "A"},
+        {"wait refused: the timed hold stays", false, {},
+            {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::WaitRefused, "OHDSN"}, {E::Pass60, ""}}, "T"},
+        {"app hold while the screen saver is on", false, {},
+            {{E::Start, "OHDSN"}, {E::Toggle, ""}, {E::HoldApp, "OHDSNW"}, {E::AppEnds, ""}}, "A"},
     };
     // The real query under Wine, which has no lock: unlocked and connected.
     EXPECT_FALSE(FQuery().locked);
@@ -226,14 +309,16 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         for (const auto& row : rows) {
             SCOPED_TRACE(testing::Message() << row.name << ", mode " << static_cast<int>(mode));
             const PowerRecorder power(mode);
-            policy = row.policy, session = row.session, notices = 0, now = 100'000 * Minute;
+            policy = row.policy, session = row.session, notices = 0, waits = 0, now = 100'000 * Minute;
             SetScreenSaverActive(true);
             StoreKeepDisplayOn(true);
-            int putBacks = 0;
+            std::string putBacks;
             {
                 bool shown = false; // the hold, as told
                 THoldingRules rules;
-                rules.OnPutBack = [&putBacks] { ++putBacks; };
+                rules.OnPutBack = [&putBacks](const std::wstring& app) {
+                    putBacks += app.empty() ? "T" : app == L"notepad.exe" ? "A" : "?";
+                };
                 rules.OnChanged = [&] {
                     EXPECT_NE(shown, rules.Facts().kind != THoldKind::None) << "told of no change";
                     shown = !shown;
@@ -248,6 +333,7 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
                     EXPECT_EQ(PowerRecorder::Held(), power);
                     EXPECT_EQ(notices, held.find('N') != std::string::npos ? 1 : 0);
                     EXPECT_EQ(shown, held.find('H') != std::string::npos);
+                    EXPECT_EQ(waits, held.find('W') != std::string::npos ? 1 : 0);
                 }
                 // A timer runs only with a timed hold; taken here, it is armed again by a look at the clock.
                 const bool timer = KillTimer(FWindow, THoldingRules::Timer) != FALSE;
@@ -259,6 +345,7 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
             // Nothing outlives the rules.
             EXPECT_EQ(PowerRecorder::Held(), "");
             EXPECT_EQ(notices, 0);
+            EXPECT_EQ(waits, 0);
             FRefused.reset();
             StoreKeepDisplayOn(false);
             RemoveSavedState();

@@ -1,0 +1,3 @@
+#include "forms/ChooseApp.h"
+const char* const TFormChooseApp::Description = "object FormChooseApp: TFormChooseApp\nend\n";
+void TFormChooseApp::ShowApps() { }
