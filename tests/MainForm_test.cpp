@@ -8,6 +8,7 @@
 #include "components/trayicon/ShellNotify.h"
 #include "components/trayicon/TrayIcon.h"
 #include "forms/HotKeyDialog.h"
+#include "forms/ChooseApp.h"
 #include "forms/Main.h"
 #include "forms/SetTimeout.h"
 #include "framework/Application.h"
@@ -129,8 +130,8 @@ TEST_F(MainFormTest, CaptionsComeFromFreshQueries)
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[7]), L"サインイン時に起動する");
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[8]), L"-");
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[3]), L"画面を消さない（スリープ防止）");
-    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[4]), L"一定時間だけ無効にする");
-    EXPECT_EQ(FormMain->ppHoldFor->Items().size(), 7u);
+    EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[4]), L"一時的に無効にする");
+    EXPECT_EQ(FormMain->ppHoldFor->Items().size(), 8u);
     EXPECT_EQ(Caption(FormMain->PopupMenu->Items()[5]), L"-");
 }
 
@@ -261,12 +262,14 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
 {
     constexpr ULONGLONG Minute = 60ull * 10'000'000;
     static int balloons, watching;
+    static std::wstring said;
     const ShellNotifyIconFn shell = ShellNotifyIcon;
     static ShellNotifyIconFn forward;
     forward = shell;
     ShellNotifyIcon = [](DWORD m, NOTIFYICONDATAW* d) {
-        balloons += (d->uFlags & NIF_INFO) && d->dwInfoFlags == (NIIF_INFO | NIIF_RESPECT_QUIET_TIME) &&
+        const bool balloon = (d->uFlags & NIF_INFO) && d->dwInfoFlags == (NIIF_INFO | NIIF_RESPECT_QUIET_TIME) &&
             !wcscmp(d->szInfoTitle, L"Lullwick");
+        if (balloon) ++balloons, said = d->szInfo;
         return forward(m, d);
     };
     const SessionNotificationFn session =
@@ -275,6 +278,13 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
     ChooseNothing();
     const auto send = [](UINT msg, WPARAM w) { SendMessageW(FormMain->Handle(), msg, w, 0); };
     const auto ends = [&](ULONGLONG by) { clockShift += by, send(WM_TIMER, 2); };
+    // An event stands for the program waited for.
+    UniqueKernelHandle app;
+    const auto appEnds = [&](DWORD wait) {
+        SetEvent(app.get());
+        PumpUntil([] { return balloons > 0; }, wait);
+    };
+    const std::wstring longName = std::wstring(120, L'x') + L".exe";
     // An end while the session is locked: the profile gets the state, the session waits for the unlock.
     const auto refusedEnd = [&] {
         {
@@ -298,7 +308,8 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         std::function<void()> act;
         bool after; // the screen saver's state afterwards
         int balloons;
-        const wchar_t* until = L""; // in the status caption afterwards
+        std::wstring until = L""; // in the status caption afterwards
+        std::wstring app = L""; // the program held for instead of an hour
     } rows[] = {
         {"end", true, 17, [&] { ends(60 * Minute); }, true, 1},
         {"end found off", false, 17, [&] { ends(60 * Minute); }, false, 1},
@@ -341,6 +352,12 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
             },
             true, 1},
         {"refused, then exit", true, 17, [&] { refusedEnd(), Destroy(); }, true, 0},
+        {"app ends", true, 17, [&] { appEnds(3000); }, true, 1, L"", L"notepad.exe"},
+        {"app replaced by an hour", true, 17, [&] { FormMain->ppHold240->Click(), appEnds(300); }, false, 0,
+            L"（21:00まで）", L"notepad.exe"},
+        {"app hold cancelled", true, 17, [&] { FormMain->ppHoldCancel->Click(), appEnds(300); }, false, 0, L"",
+            L"notepad.exe"},
+        {"app with a long name", true, 17, [] {}, false, 0, L"（" + longName + L" の終了まで）", longName},
         {"under a policy", true, 17,
             [] { RegSetKeyValueW(HKEY_CURRENT_USER, ScreenSaverPolicyKey, L"ScreenSaveActive", REG_SZ, L"0", 4); },
             false, 0, L"（管理者による設定）（18:00まで）"},
@@ -351,21 +368,44 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
         StartClockAt(row.at, 0);
         balloons = watching = 0;
         Create();
-        FormMain->ppHold60->Click();
+        TMenuItem* const item = row.app.empty() ? FormMain->ppHold60 : FormMain->ppHoldApp;
+        if (row.app.empty()) {
+            item->Click();
+        } else {
+            FormMain->ppHold60->Click(); // replaced
+            app.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            HANDLE copy = nullptr;
+            DuplicateHandle(GetCurrentProcess(), app.get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+            item->Click();
+            auto* chooser = dynamic_cast<TFormChooseApp*>(FormMain->FindComponent("FormChooseApp"));
+            ASSERT_TRUE(chooser);
+            EXPECT_TRUE(chooser->OnChosen(UniqueKernelHandle(copy), row.app));
+            chooser->Close();
+            FormMain->TrayIconMouseMove(nullptr, {}, 0, 0);
+            const std::wstring tip = text::ToWide(FormMain->TrayIcon->TipHelp());
+            const std::wstring head = L"Lullwick ＜現在の状態：無効（", tail = L" の終了まで）＞";
+            const size_t kept = std::min(head.size() + row.app.size() + tail.size(), MaxTipCharacters) - head.size() -
+                tail.size();
+            EXPECT_EQ(tip, head + (kept < row.app.size() ? row.app.substr(0, kept - 1) + L"…" : row.app) + tail);
+        }
         EXPECT_FALSE(GetScreenSaverActive());
         OpenMenu();
-        EXPECT_TRUE(FormMain->ppHold60->Checked() && !FormMain->ppHold30->Checked());
+        EXPECT_TRUE(item->Checked() && !FormMain->ppHold30->Checked());
         EXPECT_TRUE(FormMain->ppHoldCancel->Enabled());
         EXPECT_EQ(FormMain->TrayIcon->IconResource(), L"MAINICON");
         row.act();
         EXPECT_EQ(GetScreenSaverActive(), row.after);
         EXPECT_EQ(balloons, row.balloons);
+        if (balloons) {
+            EXPECT_EQ(said, (row.app.empty() ? L"指定した時間が過ぎた" : L"「" + row.app + L"」が終了した") +
+                    L"ため、スクリーンセーバーを元の設定に戻しました。");
+        }
         EXPECT_EQ(watching, 0);
         if (!FormMain) continue;
         OpenMenu();
         EXPECT_EQ(Caption(FormMain->ppStatus),
             std::wstring(L"＜現在の状態\t：　") + (row.after ? L"有効" : L"無効") + row.until + L"＞");
-        EXPECT_EQ(FormMain->ppHoldCancel->Enabled(), *row.until != 0);
+        EXPECT_EQ(FormMain->ppHoldCancel->Enabled(), !row.until.empty());
         Destroy();
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Policies");
