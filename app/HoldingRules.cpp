@@ -66,7 +66,7 @@ bool THoldingRules::HoldUntilProcess(UniqueKernelHandle process, std::wstring fi
     FWait = std::move(wait);
     ++FGeneration;
     FApp = std::move(fileName);
-    if (GetScreenSaverActive()) SetScreenSaverActive(false);
+    if (GetScreenSaverActive()) SetScreenSaverActive(false); // as for an hour
     SetKind(THoldKind::UntilProcess);
     return true;
 }

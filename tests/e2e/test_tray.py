@@ -5,7 +5,7 @@ import subprocess
 import time
 import unittest
 
-from harness import (ARTIFACTS, BUILD, client, close_main, LullwickTest, focus_form, menu_closed, menu_x_window, open_menu, PROBE,
+from harness import (ARTIFACTS, BUILD, WINE_RUN, client, close_main, LullwickTest, focus_form, menu_closed, menu_x_window, open_menu, PROBE,
                      probe, registry_flag, saver, screenshot, set_pixels_per_inch, set_saver, tray_icon, wait_for, window,
                      wine, xdotool)
 
@@ -326,6 +326,45 @@ class Tray(LullwickTest):
         close_main()
         run.wait_exit()
         self.assertSaver(True)
+
+    def test_hold_until_notepad_ends_whatever_ends_it(self):
+        notepad = subprocess.Popen([WINE_RUN, str(BUILD), 'notepad'], stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        try:
+            wait_for(lambda: xdotool('search', '--name', 'Untitled - Notepad').split(), 30, 'Notepad')
+            run = self.resident(True)
+            open_menu()
+            xdotool('key', *(['Down'] * HOLD), 'Right', *(['Down'] * 5), 'Return')
+            menu_closed()
+            focus_form('TFormChooseApp')
+            # Typed at once, with nothing chosen first: the list's own search finds the line.
+            xdotool('type', 'n')
+            time.sleep(0.5)
+            screenshot('choose-app.png', client('TFormChooseApp'))
+            xdotool('key', 'Return')
+            wait_for(lambda: not window('TFormChooseApp')[0], 10, 'the chooser to close')
+            self.assertSaver(False)
+            x, y = tray_icon()
+
+            def tip_shows_the_app():
+                xdotool('mousemove', 1270, 790, 'mousemove', x + 1, y, 'mousemove', x, y)
+                time.sleep(1.5)
+                return any('（notepad.exe の終了まで）＞' in t for t in tips())
+
+            wait_for(tip_shows_the_app, 30, 'the tip to name the app')
+            notepad.kill()
+            subprocess.run(['pkill', '-KILL', '-f', 'notepad.exe'], check=False)
+            wait_for(lambda: registry_flag() == '1', 30, 'the hold to end with Notepad')
+            self.assertSaver(True)
+            wait_for(lambda: any(t.startswith('balloon 「notepad.exe」が終了したため') for t in tips()), 20,
+                     'the balloon')
+            self.assertTrue(run.running())
+            close_main()
+            run.wait_exit()
+            self.assertSaver(True)
+        finally:
+            notepad.kill()
+            subprocess.run(['pkill', '-KILL', '-f', 'notepad.exe'], check=False)
 
     def test_ending_while_a_single_click_is_pending(self):
         run = self.resident(True)
