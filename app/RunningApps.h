@@ -23,6 +23,8 @@ struct TAppLine {
 // The programs with a window the user can switch to, or with `all` every other one of this session that
 // can be opened too, one line per program, none for this one, sorted by file name without regard to case.
 std::vector<TAppLine> ReadRunningApps(bool all);
+// The same with `own` taken for this program's id: tests read their own windows as another program's.
+std::vector<TAppLine> ReadRunningApps(bool all, DWORD own);
 
 enum class TAppOpening { Opened, Gone, Refused };
 

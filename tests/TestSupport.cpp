@@ -166,3 +166,29 @@ std::string PowerRecorder::Held()
 }
 
 void PowerRecorder::SystemEndsRequests() { ended = true; }
+
+SuspendedProcess::SuspendedProcess(const wchar_t* fileName)
+{
+    wchar_t self[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = std::wstring(folder) + fileName;
+    CopyFileW(self, path.c_str(), TRUE); // kept from an earlier run otherwise
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    CreateProcessW(
+        path.c_str(), path.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &FInfo);
+    CloseHandle(FInfo.hThread);
+}
+
+SuspendedProcess::~SuspendedProcess()
+{
+    End();
+    CloseHandle(FInfo.hProcess);
+}
+
+void SuspendedProcess::End()
+{
+    TerminateProcess(FInfo.hProcess, 1);
+    WaitForSingleObject(FInfo.hProcess, 5000);
+}

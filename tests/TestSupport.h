@@ -99,3 +99,19 @@ struct HotKeyRecorder {
     static inline std::string log;
     const THotKeyCalls FOriginal = HotKeyCalls;
 };
+
+// A copy of this test program started suspended under another file name: a process of this
+// session that has no window and runs none of its own code. Ended when it goes.
+class SuspendedProcess {
+public:
+    explicit SuspendedProcess(const wchar_t* fileName);
+    ~SuspendedProcess();
+    SuspendedProcess(const SuspendedProcess&) = delete;
+    SuspendedProcess& operator=(const SuspendedProcess&) = delete;
+    DWORD Id() const { return FInfo.dwProcessId; }
+    // Ends it; its id stays held until it goes.
+    void End();
+
+private:
+    PROCESS_INFORMATION FInfo{};
+};
