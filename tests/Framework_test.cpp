@@ -315,6 +315,88 @@ TEST(Forms, WrittenTextReplacesShownTextThatConvertsToTheSameBytes)
     Free(form);
 }
 
+class TListProbeForm : public TForm {
+public:
+    explicit TListProbeForm(TComponent* owner) : TForm(owner) { }
+    TListBox* List = nullptr;
+    TCheckBox* Box = nullptr;
+    std::string heard;
+    void ListClick(TComponent*) { heard += "chose "; }
+    void ListDblClick(TComponent*) { heard += "double "; }
+    void BoxClick(TComponent*) { heard += "ticked "; }
+
+protected:
+    void DeclareBindings(TBindings& b) override
+    {
+        b.Field("List", List);
+        b.Field("Box", Box);
+        b.Method("ListClick", this, &TListProbeForm::ListClick);
+        b.Method("ListDblClick", this, &TListProbeForm::ListDblClick);
+        b.Method("BoxClick", this, &TListProbeForm::BoxClick);
+    }
+};
+
+constexpr char ListProbeDescription[] = R"(
+object ListProbeForm: TListProbeForm
+  ClientWidth = 200
+  ClientHeight = 120
+  object List: TListBox
+    Width = 120
+    Height = 80
+    OnClick = ListClick
+    OnDblClick = ListDblClick
+  end
+  object Box: TCheckBox
+    Top = 90
+    Width = 120
+    Height = 17
+    Caption = 'box'
+    Checked = True
+    OnClick = BoxClick
+  end
+end
+)";
+
+// The lines are the program's own UTF-16, shown whole; only the user's changes raise the events.
+TEST(Forms, AListShowsItsLinesWholeAndABoxItsStateAndBothTellTheUsersChanges)
+{
+    auto* form = new TListProbeForm(Application);
+    form->Load(ListProbeDescription);
+    const std::vector<std::wstring> lines{L"Naïve 漢字 \U0001F600", L"b", std::wstring(60, L'w')};
+    form->List->SetItems(lines); // before the window, which the showing makes
+    form->List->SetItemIndex(1);
+    form->Show();
+    const HWND list = form->List->Handle();
+    std::vector<std::wstring> shown;
+    for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+        std::wstring line(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+        shown.push_back(line);
+    }
+    EXPECT_EQ(shown, lines);
+    EXPECT_EQ(form->List->ItemIndex(), 1);
+    // The longest line scrolls into view sideways.
+    EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), form->List->ClientWidth());
+    PostMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
+    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(4, 4));
+    PumpFor(50);
+    EXPECT_EQ(form->heard, "chose chose double ");
+    EXPECT_EQ(form->List->ItemIndex(), 0);
+    form->List->SetItems({L"c"});
+    EXPECT_EQ(form->List->ItemIndex(), -1);
+
+    const HWND box = form->Box->Handle();
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    form->heard.clear();
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_FALSE(form->Box->Checked());
+    form->Box->SetChecked(true);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(form->heard, "ticked ");
+    Free(form);
+}
+
 class TCountingThread : public TThread {
 public:
     explicit TCountingThread(std::function<void(TThread*)> done, DWORD wait) : FWait(wait)
