@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <utility>
 
 // The seam itself is defined with the saved state's writer check, which opens processes the same way.
 
@@ -77,12 +78,16 @@ bool Cloaked(HWND window)
     return attribute && SUCCEEDED(attribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
+// Read as the system keeps it: GetWindowText sends no message to another program's window, which
+// might hang (GetWindowTextLength gives no such promise). Titles longer than the largest buffer are cut.
 std::wstring WindowTitle(HWND window)
 {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-    title.resize(static_cast<size_t>(GetWindowTextW(window, title.data(), length + 1)));
-    return title;
+    std::wstring title;
+    for (int size = 256;; size *= 2) {
+        title.resize(static_cast<size_t>(size));
+        const int length = GetWindowTextW(window, title.data(), size);
+        if (length < size - 1 || size >= 32768) return title.substr(0, static_cast<size_t>(length));
+    }
 }
 
 struct TWindowsRead {
@@ -91,10 +96,10 @@ struct TWindowsRead {
     std::vector<TAppLine> lines;
 };
 
-// The process a window the user can switch to stands for, or 0 for a window the taskbar does not show.
+// The process a window stands for when the user can switch to it (given a title), or 0.
 DWORD SwitchableWindowsProcess(HWND window, const std::map<DWORD, std::wstring>& names)
 {
-    if (!IsWindowVisible(window) || GetWindowTextLengthW(window) == 0) return 0;
+    if (!IsWindowVisible(window)) return 0;
     const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
     if (exStyle & WS_EX_TOOLWINDOW) return 0;
     if (GetWindow(window, GW_OWNER) && !(exStyle & WS_EX_APPWINDOW)) return 0;
@@ -120,7 +125,8 @@ BOOL CALLBACK AddWindowsProcess(HWND window, LPARAM read)
     if (id == 0 || id == r.own || name == r.names.end()) return TRUE;
     // The first such window in this order, the one on top, gives the title.
     if (std::ranges::any_of(r.lines, [id](const TAppLine& line) { return line.processId == id; })) return TRUE;
-    r.lines.push_back({id, 0, name->second, WindowTitle(window)});
+    std::wstring title = WindowTitle(window);
+    if (!title.empty()) r.lines.push_back({id, 0, name->second, std::move(title)});
     return TRUE;
 }
 

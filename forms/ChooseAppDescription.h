@@ -76,7 +76,6 @@ object FormChooseApp: TFormChooseApp
     Height = 25
     Caption = 'OK'
     Default = True
-    Enabled = False
     TabOrder = 1
     OnClick = ButtonOKClick
   end

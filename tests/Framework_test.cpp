@@ -116,6 +116,8 @@ public:
     TProbe* First = nullptr;
     TProbe* Second = nullptr;
     TButton* Button = nullptr;
+    TListBox* List = nullptr;
+    TCheckBox* Box = nullptr;
     void ButtonClick(TComponent*) { ++clicks; }
     void Create(TComponent*) { events.push_back("created"); }
     int clicks = 0;
@@ -126,6 +128,8 @@ protected:
         b.Field("First", First);
         b.Field("Second", Second);
         b.Field("Button", Button);
+        b.Field("List", List);
+        b.Field("Box", Box);
         b.Method("ButtonClick", this, &TProbeForm::ButtonClick);
         b.Method("Create", this, &TProbeForm::Create);
     }
@@ -151,6 +155,18 @@ object ProbeForm: TProbeForm
     Height = 25
     Caption = 'OK'
     OnClick = ButtonClick
+  end
+  object List: TListBox
+    Left = 100
+    Width = 100
+    Height = 80
+  end
+  object Box: TCheckBox
+    Left = 100
+    Top = 80
+    Width = 100
+    Height = 17
+    Checked = True
   end
 end
 )";
@@ -315,53 +331,15 @@ TEST(Forms, WrittenTextReplacesShownTextThatConvertsToTheSameBytes)
     Free(form);
 }
 
-class TListProbeForm : public TForm {
-public:
-    explicit TListProbeForm(TComponent* owner) : TForm(owner) { }
-    TListBox* List = nullptr;
-    TCheckBox* Box = nullptr;
-    std::string heard;
-    void ListClick(TComponent*) { heard += "chose "; }
-    void ListDblClick(TComponent*) { heard += "double "; }
-    void BoxClick(TComponent*) { heard += "ticked "; }
-
-protected:
-    void DeclareBindings(TBindings& b) override
-    {
-        b.Field("List", List);
-        b.Field("Box", Box);
-        b.Method("ListClick", this, &TListProbeForm::ListClick);
-        b.Method("ListDblClick", this, &TListProbeForm::ListDblClick);
-        b.Method("BoxClick", this, &TListProbeForm::BoxClick);
-    }
-};
-
-constexpr char ListProbeDescription[] = R"(
-object ListProbeForm: TListProbeForm
-  ClientWidth = 200
-  ClientHeight = 120
-  object List: TListBox
-    Width = 120
-    Height = 80
-    OnClick = ListClick
-    OnDblClick = ListDblClick
-  end
-  object Box: TCheckBox
-    Top = 90
-    Width = 120
-    Height = 17
-    Caption = 'box'
-    Checked = True
-    OnClick = BoxClick
-  end
-end
-)";
-
 // The lines are the program's own UTF-16, shown whole; only the user's changes raise the events.
 TEST(Forms, AListShowsItsLinesWholeAndABoxItsStateAndBothTellTheUsersChanges)
 {
-    auto* form = new TListProbeForm(Application);
-    form->Load(ListProbeDescription);
+    auto* form = new TProbeForm(Application);
+    form->Load(ProbeDescription);
+    std::string heard;
+    form->List->OnClick = [&heard](TComponent*) { heard += "chose "; };
+    form->List->OnDblClick = [&heard](TComponent*) { heard += "double "; };
+    form->Box->OnClick = [&heard](TComponent*) { heard += "ticked "; };
     const std::vector<std::wstring> lines{L"Naïve 漢字 \U0001F600", L"b", std::wstring(60, L'w')};
     form->List->SetItems(lines); // before the window, which the showing makes
     form->List->SetItemIndex(1);
@@ -375,25 +353,26 @@ TEST(Forms, AListShowsItsLinesWholeAndABoxItsStateAndBothTellTheUsersChanges)
     }
     EXPECT_EQ(shown, lines);
     EXPECT_EQ(form->List->ItemIndex(), 1);
-    // The longest line scrolls into view sideways.
-    EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), form->List->ClientWidth());
     PostMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
     for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
         PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(4, 4));
     PumpFor(50);
-    EXPECT_EQ(form->heard, "chose chose double ");
     EXPECT_EQ(form->List->ItemIndex(), 0);
-    form->List->SetItems({L"c"});
+    // The longest line scrolls into view sideways.
+    const LRESULT extent = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GT(extent, form->List->ClientWidth());
+    form->Font().SetHeight(-24); // as at a larger scale
+    EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), extent);
+    form->List->SetItems({L"c", L"d"});
     EXPECT_EQ(form->List->ItemIndex(), -1);
 
     const HWND box = form->Box->Handle();
     EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
-    form->heard.clear();
     SendMessageW(box, BM_CLICK, 0, 0);
     EXPECT_FALSE(form->Box->Checked());
     form->Box->SetChecked(true);
     EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(form->heard, "ticked ");
+    EXPECT_EQ(heard, "chose chose double ticked ");
     Free(form);
 }
 

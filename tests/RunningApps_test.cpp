@@ -55,19 +55,25 @@ TEST(RunningApps, WindowsTheUserCanSwitchToGiveTheirProgramALine)
 
 TEST(RunningApps, EveryOtherProgramOfTheSessionSortedByFileNameWithoutRegardToCase)
 {
-    const SuspendedProcess zebra(L"Zebra.exe"); // first by code, last without regard to case
+    // Before the others by code, after them without regard to case; twins in the order of their ids.
+    const SuspendedProcess zebra(L"Zebra.exe"), twin(L"Zebra.exe");
     EXPECT_EQ(LineOf(ReadRunningApps(false), zebra.Id()), nullptr);
-    const auto lines = ReadRunningApps(true);
-    EXPECT_EQ(LineOf(lines, GetCurrentProcessId()), nullptr);
+    EXPECT_EQ(LineOf(ReadRunningApps(true), GetCurrentProcessId()), nullptr);
+    // This program's read as another's, with a window: one line all the same.
+    const HWND window = CreateWindowExW(
+        0, L"STATIC", L"t", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 90, 40, nullptr, nullptr, nullptr, nullptr);
+    const auto lines = ReadRunningApps(true, 0);
+    DestroyWindow(window);
     const TAppLine* line = LineOf(lines, zebra.Id());
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->Text(), L"Zebra.exe");
     EXPECT_NE(line->startTime, 0u);
     ASSERT_GT(lines.size(), 2u); // Wine's own services run beside it
-    for (size_t i = 1; i < lines.size(); ++i)
-        EXPECT_NE(CompareStringOrdinal(lines[i - 1].fileName.c_str(), -1, lines[i].fileName.c_str(), -1, TRUE),
-            CSTR_GREATER_THAN)
+    for (size_t i = 1; i < lines.size(); ++i) {
+        const int order = CompareStringOrdinal(lines[i - 1].fileName.c_str(), -1, lines[i].fileName.c_str(), -1, TRUE);
+        EXPECT_TRUE(order == CSTR_LESS_THAN || (order == CSTR_EQUAL && lines[i - 1].processId < lines[i].processId))
             << i;
+    }
 }
 
 TEST(RunningApps, OpeningTellsAnEndedOrReusedIdFromTheProgramChosen)

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -459,6 +460,7 @@ TEST_F(SetTimeoutTest, ChooserOpensTheProgramTypedOrTellsWhyItCannotWaitForIt)
         for (const auto& box : FBoxes.Boxes())
             EXPECT_EQ(box.caption + L" " + std::to_wstring(box.style) + L" " + box.text, row.box);
         // A program that ended is gone from the list read again, and nothing is chosen.
+        EXPECT_EQ(std::ranges::count(chooser->ListBoxApps->Items(), L"Zebra.exe"), *row.chosen ? 1 : 0);
         EXPECT_EQ(shownLine(), std::wstring(row.chosen));
         EXPECT_EQ(IsWindowEnabled(chooser->ButtonOK->Handle()) != FALSE, *row.chosen != 0);
         chooser->ButtonCancel->Click();
