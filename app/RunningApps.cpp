@@ -8,10 +8,11 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 #include <utility>
 
-// The seam itself is defined with the saved state's writer check, which opens processes the same way.
+// ProcessOpen itself is defined with the saved state's check of its writer, which opens processes the same way.
 
 namespace {
 
@@ -65,17 +66,23 @@ std::set<DWORD> ProcessesOfThisSession()
     WTS_PROCESS_INFOW* info = nullptr;
     DWORD count = 0;
     if (!libraries.processes(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return ids;
+    const std::unique_ptr<WTS_PROCESS_INFOW, decltype(libraries.free)> owned(info, libraries.free);
     for (DWORD i = 0; i < count; ++i)
         if (info[i].SessionId == session) ids.insert(info[i].ProcessId);
-    libraries.free(info);
     return ids;
 }
 
+HRESULT WINAPI PlatformWindowAttribute(HWND window, DWORD attribute, void* value, DWORD size)
+{
+    const auto read = Libraries().windowAttribute;
+    return read ? read(window, attribute, value, size) : E_NOTIMPL;
+}
+
+// Hidden by the desktop: a Store app that is not running, a window on another virtual desktop.
 bool Cloaked(HWND window)
 {
-    const auto attribute = Libraries().windowAttribute;
     DWORD cloaked = 0;
-    return attribute && SUCCEEDED(attribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
+    return SUCCEEDED(WindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
 }
 
 // Read as the system keeps it: GetWindowText sends no message to another program's window, which
@@ -131,6 +138,8 @@ BOOL CALLBACK AddWindowsProcess(HWND window, LPARAM read)
 }
 
 } // namespace
+
+WindowAttributeFn WindowAttribute = PlatformWindowAttribute;
 
 std::wstring TAppLine::Text() const { return title.empty() ? fileName : fileName + L" 「" + title + L"」"; }
 

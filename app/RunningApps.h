@@ -34,3 +34,8 @@ TAppOpening OpenApp(const TAppLine& line, UniqueKernelHandle& process);
 // The system's process opening, which Windows refuses for other users' and protected programs; tests replace it.
 using ProcessOpenFn = HANDLE(WINAPI*)(DWORD access, BOOL inherit, DWORD processId);
 extern ProcessOpenFn ProcessOpen;
+
+// The desktop's attributes of a window (DwmGetWindowAttribute), where the system has them; Wine's tell no window
+// hidden by the desktop (cloaked), so tests replace it to cloak one.
+using WindowAttributeFn = HRESULT(WINAPI*)(HWND window, DWORD attribute, void* value, DWORD size);
+extern WindowAttributeFn WindowAttribute;

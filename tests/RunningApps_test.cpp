@@ -1,6 +1,8 @@
 #include "app/RunningApps.h"
 #include "tests/TestSupport.h"
 
+#include <dwmapi.h>
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -28,6 +30,7 @@ TEST(RunningApps, WindowsTheUserCanSwitchToGiveTheirProgramALine)
         const wchar_t* title;
         bool all, own;
         const wchar_t* line; // null: none
+        bool cloaked = false;
     } rows[] = {
         {"shown, titled", shown, 0, false, L"Naïve 漢字 \U0001F600", false, false,
             L"lullwick_tests.exe 「Naïve 漢字 \U0001F600」"},
@@ -37,6 +40,7 @@ TEST(RunningApps, WindowsTheUserCanSwitchToGiveTheirProgramALine)
         {"owned", shown, 0, true, L"t", false, false, nullptr},
         {"owned, in the taskbar", shown, WS_EX_APPWINDOW, true, L"t", false, false, L"lullwick_tests.exe 「t」"},
         {"this program's", shown, 0, false, L"t", false, true, nullptr},
+        {"cloaked", shown, 0, false, L"t", false, false, nullptr, true},
         {"hidden, every program", WS_POPUP | WS_CAPTION, 0, false, L"t", true, false, L"lullwick_tests.exe"},
         {"this program's, every program", shown, 0, false, L"t", true, true, nullptr},
     };
@@ -44,7 +48,14 @@ TEST(RunningApps, WindowsTheUserCanSwitchToGiveTheirProgramALine)
         SCOPED_TRACE(row.name);
         const HWND window = CreateWindowExW(row.exStyle, L"STATIC", row.title, row.style, 0, 0, 200, 80,
             row.owned ? owner : nullptr, nullptr, nullptr, nullptr);
+        const WindowAttributeFn original = WindowAttribute;
+        if (row.cloaked)
+            WindowAttribute = [](HWND, DWORD attribute, void* value, DWORD) -> HRESULT {
+                *static_cast<DWORD*>(value) = attribute == DWMWA_CLOAKED;
+                return S_OK;
+            };
         const auto lines = ReadRunningApps(row.all, row.own ? GetCurrentProcessId() : 0);
+        WindowAttribute = original;
         const TAppLine* line = LineOf(lines, GetCurrentProcessId());
         EXPECT_EQ(line ? line->Text() : L"none", row.line ? row.line : L"none");
         EXPECT_TRUE(!line || line->startTime != 0);
