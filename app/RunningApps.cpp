@@ -160,10 +160,7 @@ std::vector<TAppLine> ReadRunningApps(bool all, DWORD own)
             const auto name = names.find(id);
             if (id == own || listed.contains(id) || name == names.end()) continue;
             const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
-            // An ended one stays in the system's list while some program holds it open.
-            DWORD code = 0;
-            if (process && GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE)
-                lines.push_back({id, StartTime(process.get()), name->second, {}});
+            if (process) lines.push_back({id, StartTime(process.get()), name->second, {}});
         }
     }
     // Equal names in the order of their ids, so that a list read again keeps its order.

@@ -42,7 +42,6 @@ TEST(RunningApps, WindowsTheUserCanSwitchToGiveTheirProgramALine)
         {"this program's", shown, 0, false, L"t", false, true, nullptr},
         {"cloaked", shown, 0, false, L"t", false, false, nullptr, true},
         {"hidden, every program", WS_POPUP | WS_CAPTION, 0, false, L"t", true, false, L"lullwick_tests.exe"},
-        {"this program's, every program", shown, 0, false, L"t", true, true, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -79,7 +78,6 @@ TEST(RunningApps, EveryOtherProgramOfTheSessionSortedByFileNameWithoutRegardToCa
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->Text(), L"Zebra.exe");
     EXPECT_NE(line->startTime, 0u);
-    ASSERT_GT(lines.size(), 2u); // Wine's own services run beside it
     for (size_t i = 1; i < lines.size(); ++i) {
         const int order = CompareStringOrdinal(lines[i - 1].fileName.c_str(), -1, lines[i].fileName.c_str(), -1, TRUE);
         EXPECT_TRUE(order == CSTR_LESS_THAN || (order == CSTR_EQUAL && lines[i - 1].processId < lines[i].processId))

@@ -176,19 +176,16 @@ SuspendedProcess::SuspendedProcess(const wchar_t* fileName)
     CopyFileW(self, path.c_str(), TRUE); // kept from an earlier run otherwise
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
     CreateProcessW(
-        path.c_str(), path.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &FInfo);
-    CloseHandle(FInfo.hThread);
-}
-
-SuspendedProcess::~SuspendedProcess()
-{
-    End();
-    CloseHandle(FInfo.hProcess);
+        path.c_str(), path.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
+    CloseHandle(started.hThread);
+    FProcess.reset(started.hProcess);
+    FId = started.dwProcessId;
 }
 
 void SuspendedProcess::End()
 {
-    TerminateProcess(FInfo.hProcess, 1);
-    WaitForSingleObject(FInfo.hProcess, 5000);
+    TerminateProcess(FProcess.get(), 1);
+    WaitForSingleObject(FProcess.get(), 5000);
 }

@@ -4,6 +4,7 @@
 #include "app/HotKey.h"
 #include "app/KeepDisplayOn.h"
 #include "app/cm_lullwick.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 
@@ -105,13 +106,12 @@ struct HotKeyRecorder {
 class SuspendedProcess {
 public:
     explicit SuspendedProcess(const wchar_t* fileName);
-    ~SuspendedProcess();
-    SuspendedProcess(const SuspendedProcess&) = delete;
-    SuspendedProcess& operator=(const SuspendedProcess&) = delete;
-    DWORD Id() const { return FInfo.dwProcessId; }
+    ~SuspendedProcess() { End(); }
+    DWORD Id() const { return FId; }
     // Ends it; its id stays held until it goes.
     void End();
 
 private:
-    PROCESS_INFORMATION FInfo{};
+    UniqueKernelHandle FProcess;
+    DWORD FId = 0;
 };
