@@ -92,10 +92,6 @@ TEST(RunningApps, OpeningTellsAnEndedOrReusedIdFromTheProgramChosen)
     ASSERT_NE(self, nullptr);
     SuspendedProcess ended(L"Zebra.exe");
     ended.End();
-    const auto refusing = [](DWORD, BOOL, DWORD) -> HANDLE {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-    };
     const struct {
         const char* name;
         TAppLine line;
@@ -111,7 +107,7 @@ TEST(RunningApps, OpeningTellsAnEndedOrReusedIdFromTheProgramChosen)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const ProcessOpenFn original = row.refused ? std::exchange(ProcessOpen, refusing) : ProcessOpen;
+        const ProcessOpenFn original = row.refused ? std::exchange(ProcessOpen, RefuseProcessOpen) : ProcessOpen;
         UniqueKernelHandle process;
         EXPECT_EQ(OpenApp(row.line, process), row.opening);
         ProcessOpen = original;

@@ -390,12 +390,6 @@ TEST_F(SetTimeoutTest, ChooserOpensTheProgramTypedOrTellsWhyItCannotWaitForIt)
         chosen = fileName + (GetProcessId(process.get()) == zebra->Id() ? L"" : L" (another)");
         return taken;
     };
-    const auto refuse = [] {
-        ProcessOpen = [](DWORD, BOOL, DWORD) -> HANDLE {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return nullptr;
-        };
-    };
     const std::wstring cannot = L"Lullwick 48 このアプリの終了を待つことができません。";
     const struct {
         const char* name;
@@ -409,7 +403,7 @@ TEST_F(SetTimeoutTest, ChooserOpensTheProgramTypedOrTellsWhyItCannotWaitForIt)
         {"Enter", [] {}, true, VK_RETURN, L"", L"Zebra.exe", L"Zebra.exe"},
         {"a double click", [] {}, true, 0, L"", L"Zebra.exe", L"Zebra.exe"},
         {"shown again first", [&] { chooser->ShowApps(); }, true, VK_RETURN, L"", L"Zebra.exe", L"Zebra.exe"},
-        {"refused", refuse, true, VK_RETURN, cannot, L"Zebra.exe", L""},
+        {"refused", [] { ProcessOpen = RefuseProcessOpen; }, true, VK_RETURN, cannot, L"Zebra.exe", L""},
         {"not taken by the hold", [] {}, false, VK_RETURN, cannot, L"Zebra.exe", L"Zebra.exe"},
         {"ended", [&] { zebra->End(); }, true, VK_RETURN, L"Lullwick 48 選んだアプリは既に終了しています。", L"", L""},
         {"Esc", [] {}, true, VK_ESCAPE, L"", L"Zebra.exe", L""},

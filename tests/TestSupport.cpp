@@ -189,3 +189,9 @@ void SuspendedProcess::End()
     TerminateProcess(FProcess.get(), 1);
     WaitForSingleObject(FProcess.get(), 5000);
 }
+
+HANDLE WINAPI RefuseProcessOpen(DWORD, BOOL, DWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}

@@ -101,6 +101,9 @@ struct HotKeyRecorder {
     const THotKeyCalls FOriginal = HotKeyCalls;
 };
 
+// The system refusing to open a process, as it does other users' programs; for ProcessOpen.
+HANDLE WINAPI RefuseProcessOpen(DWORD access, BOOL inherit, DWORD processId);
+
 // A copy of this test program started suspended under another file name: a process of this
 // session that has no window and runs none of its own code. Ended when it goes.
 class SuspendedProcess {
