@@ -22,6 +22,17 @@ void DrawBevel(HDC dc, RECT& r, TPanelBevel bevel)
     DrawEdge(dc, &r, bevel == TPanelBevel::bvRaised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
 }
 
+// The face's own text colour, as the face colour lies beneath: contrast themes set it apart from the
+// window's text colour (the system's default for labels and check boxes), which may not be readable there.
+LRESULT FaceColours(HDC dc, bool transparent)
+{
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    // A label may lie over another; a check box paints its whole face.
+    SetBkMode(dc, transparent ? TRANSPARENT : OPAQUE);
+    return reinterpret_cast<LRESULT>(transparent ? GetStockObject(NULL_BRUSH) : GetSysColorBrush(COLOR_BTNFACE));
+}
+
 } // namespace
 
 void TLabel::SetFocusControl(TWinControl* control)
@@ -64,11 +75,7 @@ void TLabel::CreateParams(TCreateParams& params)
 
 bool TLabel::CtlColor(HDC dc, LRESULT& brush)
 {
-    // The face's own text colour, as the face colour lies beneath: contrast themes set
-    // it apart from the window's text colour, which may not be readable there.
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    SetBkMode(dc, TRANSPARENT);
-    brush = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    brush = FaceColours(dc, true);
     return true;
 }
 
@@ -151,6 +158,12 @@ void TCheckBox::SetChecked(bool checked)
 void TCheckBox::Command(WORD code)
 {
     if (code == BN_CLICKED && OnClick) OnClick(this);
+}
+
+bool TCheckBox::CtlColor(HDC dc, LRESULT& brush)
+{
+    brush = FaceColours(dc, false);
+    return true;
 }
 
 bool TCheckBox::SetProperty(std::string_view name, const TValue& value, TReader& reader)

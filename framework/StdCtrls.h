@@ -85,6 +85,7 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void Command(WORD code) override;
+    bool CtlColor(HDC dc, LRESULT& brush) override;
 
 private:
     bool FChecked = false;

@@ -370,6 +370,14 @@ TEST(Forms, AListShowsItsLinesWholeAndABoxItsStateAndBothTellTheUsersChanges)
     form->Box->SetChecked(true);
     EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(heard, "chose chose double ticked ");
+    const int face = COLOR_BTNTEXT; // set apart from the window's, as a contrast theme does
+    const COLORREF saved = GetSysColor(face), apart = GetSysColor(COLOR_WINDOWTEXT) ^ 0x123456;
+    SetSysColors(1, &face, &apart);
+    const HDC dc = CreateCompatibleDC(nullptr); // the box writes in the face's text colour
+    SendMessageW(form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(box));
+    SetSysColors(1, &face, &saved);
+    EXPECT_EQ(GetTextColor(dc), apart);
+    DeleteDC(dc);
     Free(form);
 }
 
