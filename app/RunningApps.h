@@ -23,6 +23,8 @@ struct TAppLine {
 // The programs with a window the user can switch to, or with `all` every other one of this session that
 // can be opened too, one line per program, none for this one, sorted by file name without regard to case.
 std::vector<TAppLine> ReadRunningApps(bool all);
+// The same with `own` taken for this program's id: tests read their own windows as another program's.
+std::vector<TAppLine> ReadRunningApps(bool all, DWORD own);
 
 enum class TAppOpening { Opened, Gone, Refused };
 
@@ -32,3 +34,8 @@ TAppOpening OpenApp(const TAppLine& line, UniqueKernelHandle& process);
 // The system's process opening, which Windows refuses for other users' and protected programs; tests replace it.
 using ProcessOpenFn = HANDLE(WINAPI*)(DWORD access, BOOL inherit, DWORD processId);
 extern ProcessOpenFn ProcessOpen;
+
+// The desktop's attributes of a window (DwmGetWindowAttribute), where the system has them; Wine's tell no window
+// hidden by the desktop (cloaked), so tests replace it to cloak one.
+using WindowAttributeFn = HRESULT(WINAPI*)(HWND window, DWORD attribute, void* value, DWORD size);
+extern WindowAttributeFn WindowAttribute;

@@ -298,6 +298,14 @@ bool TForm::DialogChar(wchar_t ch)
         FocusByKeyboard(label->FocusControl());
         return true;
     }
+    // A check box's letter gives it the focus and ticks or clears it, as the system's dialogs do.
+    for (TComponent* c : Components()) {
+        auto* box = dynamic_cast<TCheckBox*>(c);
+        if (!box || box->Accelerator() != upper || !box->CanFocus()) continue;
+        FocusByKeyboard(box);
+        box->Perform(BM_CLICK, 0, 0);
+        return true;
+    }
     // A button's letter presses it, as the system's dialogs do.
     for (TButton* b : Buttons()) {
         if (b->Accelerator() != upper || !b->CanFocus()) continue;

@@ -3,6 +3,9 @@
 #include "framework/Icon.h"
 #include "framework/WinControl.h"
 
+#include <string>
+#include <vector>
+
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum class TTextLayout { tlTop, tlCenter, tlBottom };
 enum class TPanelBevel { bvNone, bvLowered, bvRaised };
@@ -60,6 +63,67 @@ private:
     bool FDefault = false;
     bool FCancel = false;
     bool FActive = false;
+};
+
+// A box that Space, a click or its accelerator letter ticks and clears.
+class TCheckBox : public TWinControl {
+public:
+    static constexpr const char* ClassName = "TCheckBox";
+    explicit TCheckBox(TComponent* owner);
+
+    // As shown, or as set while there is no window.
+    bool Checked();
+    void SetChecked(bool checked);
+    wchar_t Accelerator() const { return AcceleratorOf(Text()); }
+
+    bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
+
+    // After each change by the user.
+    TNotifyEvent OnClick;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void Command(WORD code) override;
+    bool CtlColor(HDC dc, LRESULT& brush) override;
+
+private:
+    bool FChecked = false;
+};
+
+// A list of lines, one chosen at most. The lines are UTF-16, not code page 932: they show
+// text of other programs (window titles), which holds characters code page 932 lacks.
+class TListBox : public TWinControl {
+public:
+    static constexpr const char* ClassName = "TListBox";
+    explicit TListBox(TComponent* owner);
+
+    const std::vector<std::wstring>& Items() const { return FItems; }
+    // Shown in the order given, none chosen.
+    void SetItems(std::vector<std::wstring> items);
+    // The chosen line, or -1.
+    int ItemIndex();
+    void SetItemIndex(int index);
+
+    bool SetProperty(std::string_view name, const TValue& value, TReader& reader) override;
+
+    // The chosen line changed by the user (the mouse, the arrows, a first letter).
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& message) override;
+    void Command(WORD code) override;
+
+private:
+    void FillWindow();
+    // Lets the lines scroll sideways as far as the longest one reaches in the current font.
+    void UpdateExtent();
+
+    std::vector<std::wstring> FItems;
+    int FItemIndex = -1;
 };
 
 class TPanel : public TWinControl {

@@ -116,6 +116,8 @@ public:
     TProbe* First = nullptr;
     TProbe* Second = nullptr;
     TButton* Button = nullptr;
+    TListBox* List = nullptr;
+    TCheckBox* Box = nullptr;
     void ButtonClick(TComponent*) { ++clicks; }
     void Create(TComponent*) { events.push_back("created"); }
     int clicks = 0;
@@ -126,6 +128,8 @@ protected:
         b.Field("First", First);
         b.Field("Second", Second);
         b.Field("Button", Button);
+        b.Field("List", List);
+        b.Field("Box", Box);
         b.Method("ButtonClick", this, &TProbeForm::ButtonClick);
         b.Method("Create", this, &TProbeForm::Create);
     }
@@ -151,6 +155,18 @@ object ProbeForm: TProbeForm
     Height = 25
     Caption = 'OK'
     OnClick = ButtonClick
+  end
+  object List: TListBox
+    Left = 100
+    Width = 100
+    Height = 80
+  end
+  object Box: TCheckBox
+    Left = 100
+    Top = 80
+    Width = 100
+    Height = 17
+    Checked = True
   end
 end
 )";
@@ -312,6 +328,56 @@ TEST(Forms, WrittenTextReplacesShownTextThatConvertsToTheSameBytes)
         GetWindowTextW(button, now, 8);
         EXPECT_EQ(text::ToWide(written), now) << written;
     }
+    Free(form);
+}
+
+// The lines are the program's own UTF-16, shown whole; only the user's changes raise the events.
+TEST(Forms, AListShowsItsLinesWholeAndABoxItsStateAndBothTellTheUsersChanges)
+{
+    auto* form = new TProbeForm(Application);
+    form->Load(ProbeDescription);
+    std::string heard;
+    form->List->OnClick = [&heard](TComponent*) { heard += "chose "; };
+    form->List->OnDblClick = [&heard](TComponent*) { heard += "double "; };
+    form->Box->OnClick = [&heard](TComponent*) { heard += "ticked "; };
+    const std::vector<std::wstring> lines{L"Naïve 漢字 \U0001F600", L"b", std::wstring(60, L'w')};
+    form->List->SetItems(lines); // before the window, which the showing makes
+    form->List->SetItemIndex(1);
+    form->Show();
+    const HWND list = form->List->Handle();
+    wchar_t first[32] = {};
+    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+    EXPECT_EQ(first, lines[0]);
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(form->List->ItemIndex(), 1);
+    PostMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
+    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(list, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(4, 4));
+    PumpFor(50);
+    EXPECT_EQ(form->List->ItemIndex(), 0);
+    // The longest line scrolls into view sideways.
+    const LRESULT extent = SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GT(extent, form->List->ClientWidth());
+    form->Font().SetHeight(-24); // as at a larger scale
+    EXPECT_GT(SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0), extent);
+    form->List->SetItems({L"c", L"d"});
+    EXPECT_EQ(form->List->ItemIndex(), -1);
+
+    const HWND box = form->Box->Handle();
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_FALSE(form->Box->Checked());
+    form->Box->SetChecked(true);
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(heard, "chose chose double ticked ");
+    const int face = COLOR_BTNTEXT; // set apart from the window's, as a contrast theme does
+    const COLORREF saved = GetSysColor(face), apart = GetSysColor(COLOR_WINDOWTEXT) ^ 0x123456;
+    SetSysColors(1, &face, &apart);
+    const HDC dc = CreateCompatibleDC(nullptr); // the box writes in the face's text colour
+    SendMessageW(form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(box));
+    SetSysColors(1, &face, &saved);
+    EXPECT_EQ(GetTextColor(dc), apart);
+    DeleteDC(dc);
     Free(form);
 }
 

@@ -2,6 +2,7 @@
 #include "app/cm_lullwick.h"
 #include "components/editupdown/EditUpDown.h"
 #include "components/hotkeyedit/HotKeyEdit.h"
+#include "forms/ChooseApp.h"
 #include "forms/HoldFor.h"
 #include "forms/HotKeyDialog.h"
 #include "forms/Main.h"
@@ -13,6 +14,9 @@
 #include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -91,7 +95,7 @@ protected:
         SendMessageW(FEdit->Handle(), EM_SETSEL, 0, -1);
         Press(VK_DELETE);
     }
-    bool Shown() const { return IsWindowVisible(FDialog->Handle()) != FALSE; }
+    bool Shown(TForm* form = nullptr) const { return IsWindowVisible((form ? form : FDialog)->Handle()) != FALSE; }
 
     static inline int beeps = 0;
     ScreenSaverSettingsGuard FSettings;
@@ -374,6 +378,89 @@ TEST_F(SetTimeoutTest, HotKeyDialogTakesTheKeysPressedAndHoldsWhatOkConfirms)
     UnregisterHotKey(nullptr, 1);
 }
 
+// A program without a window, shown once the box is ticked (Alt+W) and chosen by typing its first letter.
+TEST_F(SetTimeoutTest, ChooserOpensTheProgramTypedOrTellsWhyItCannotWaitForIt)
+{
+    auto* chooser = new TFormChooseApp(FormMain);
+    chooser->Load(TFormChooseApp::Description);
+    std::optional<SuspendedProcess> zebra;
+    std::wstring chosen;
+    bool taken = true;
+    chooser->OnChosen = [&](UniqueKernelHandle process, const std::wstring& fileName) {
+        chosen = fileName + (GetProcessId(process.get()) == zebra->Id() ? L"" : L" (another)");
+        return taken;
+    };
+    const std::wstring cannot = L"Lullwick 48 このアプリの終了を待つことができません。";
+    const struct {
+        const char* name;
+        std::function<void()> before;
+        bool taken;
+        WORD key; // 0: a double click on the line
+        std::wstring box;
+        const wchar_t* chosen; // afterwards, in the list, also of a closed dialog
+        const wchar_t* held;
+    } rows[] = {
+        {"Enter", [] {}, true, VK_RETURN, L"", L"Zebra.exe", L"Zebra.exe"},
+        {"a double click", [] {}, true, 0, L"", L"Zebra.exe", L"Zebra.exe"},
+        {"shown again first", [&] { chooser->ShowApps(); }, true, VK_RETURN, L"", L"Zebra.exe", L"Zebra.exe"},
+        {"refused", [] { ProcessOpen = RefuseProcessOpen; }, true, VK_RETURN, cannot, L"Zebra.exe", L""},
+        {"not taken by the hold", [] {}, false, VK_RETURN, cannot, L"Zebra.exe", L"Zebra.exe"},
+        {"ended", [&] { zebra->End(); }, true, VK_RETURN, L"Lullwick 48 選んだアプリは既に終了しています。", L"", L""},
+        {"Esc", [] {}, true, VK_ESCAPE, L"", L"Zebra.exe", L""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        PumpFor(100);
+        zebra.emplace(L"Zebra.exe");
+        chosen.clear();
+        taken = row.taken;
+        chooser->CheckBoxAll->SetChecked(false);
+        chooser->ShowApps();
+        RECT r;
+        GetWindowRect(chooser->Handle(), &r);
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        ASSERT_TRUE(PumpUntil([chooser] { return GetFocus() == chooser->ListBoxApps->Handle(); }, 3000));
+        EXPECT_EQ(chooser->ListBoxApps->ItemIndex(), -1);
+        EXPECT_FALSE(IsWindowEnabled(chooser->ButtonOK->Handle()));
+        for (const wchar_t letter : {L'w', L'a'}) {
+            PostMessageW(GetFocus(), WM_SYSCHAR, letter, 1 << 29);
+            PumpFor(30);
+        }
+        EXPECT_TRUE(chooser->CheckBoxAll->Checked());
+        Type(L"z");
+        const auto shownLine = [chooser] {
+            const int index = chooser->ListBoxApps->ItemIndex();
+            return index < 0 ? L"" : chooser->ListBoxApps->Items()[static_cast<size_t>(index)];
+        };
+        EXPECT_EQ(shownLine(), L"Zebra.exe");
+        EXPECT_TRUE(IsWindowEnabled(chooser->ButtonOK->Handle()));
+        FBoxes.Clear();
+        row.before();
+        if (row.key) {
+            Press(row.key);
+        } else {
+            RECT item;
+            SendMessageW(GetFocus(), LB_GETITEMRECT, static_cast<WPARAM>(chooser->ListBoxApps->ItemIndex()),
+                reinterpret_cast<LPARAM>(&item));
+            const LPARAM at = MAKELPARAM(item.left + 4, (item.top + item.bottom) / 2);
+            for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+                PostMessageW(GetFocus(), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+            PumpFor(30);
+        }
+        ProcessOpen = OpenProcess;
+        EXPECT_EQ(chosen, row.held);
+        EXPECT_EQ(Shown(chooser), !row.box.empty());
+        ASSERT_EQ(FBoxes.Boxes().size(), row.box.empty() ? 0u : 1u);
+        for (const auto& box : FBoxes.Boxes())
+            EXPECT_EQ(box.caption + L" " + std::to_wstring(box.style) + L" " + box.text, row.box);
+        // A program that ended is gone from the list read again, and nothing is chosen.
+        EXPECT_EQ(std::ranges::count(chooser->ListBoxApps->Items(), L"Zebra.exe"), *row.chosen ? 1 : 0);
+        EXPECT_EQ(shownLine(), std::wstring(row.chosen));
+        EXPECT_EQ(IsWindowEnabled(chooser->ButtonOK->Handle()) != FALSE, *row.chosen != 0);
+        chooser->ButtonCancel->Click();
+    }
+}
+
 // Moved to monitors of other scales: every form takes the rectangle the system suggests and lays
 // itself out again, from its description and without drift, every control inside its parent.
 TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
@@ -392,7 +479,10 @@ TEST_F(SetTimeoutTest, BothFormsFollowTheirMonitorsScale)
     auto* hold = dynamic_cast<TForm*>(FormMain->FindComponent("FormHoldFor"));
     FormMain->ppHotKeyClick(nullptr);
     auto* hotKey = dynamic_cast<TForm*>(FormMain->FindComponent("FormHotKey"));
-    for (TForm* form : {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog), hold, hotKey}) {
+    auto* chooser = new TFormChooseApp(FormMain);
+    chooser->Load(TFormChooseApp::Description);
+    for (TForm* form :
+        {static_cast<TForm*>(FormMain), static_cast<TForm*>(FDialog), hold, hotKey, static_cast<TForm*>(chooser)}) {
         form->Show();
         RECT window, client;
         GetClientRect(form->Handle(), &client);

@@ -166,3 +166,32 @@ std::string PowerRecorder::Held()
 }
 
 void PowerRecorder::SystemEndsRequests() { ended = true; }
+
+SuspendedProcess::SuspendedProcess(const wchar_t* fileName)
+{
+    wchar_t self[MAX_PATH] = {}, folder[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = std::wstring(folder) + fileName;
+    CopyFileW(self, path.c_str(), TRUE); // kept from an earlier run otherwise
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    CreateProcessW(
+        path.c_str(), path.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
+    CloseHandle(started.hThread);
+    FProcess.reset(started.hProcess);
+    FId = started.dwProcessId;
+}
+
+void SuspendedProcess::End()
+{
+    TerminateProcess(FProcess.get(), 1);
+    WaitForSingleObject(FProcess.get(), 5000);
+}
+
+HANDLE WINAPI RefuseProcessOpen(DWORD, BOOL, DWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}

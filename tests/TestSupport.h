@@ -4,6 +4,7 @@
 #include "app/HotKey.h"
 #include "app/KeepDisplayOn.h"
 #include "app/cm_lullwick.h"
+#include "framework/Handles.h"
 
 #include <windows.h>
 
@@ -98,4 +99,22 @@ struct HotKeyRecorder {
     ~HotKeyRecorder() { HotKeyCalls = FOriginal; }
     static inline std::string log;
     const THotKeyCalls FOriginal = HotKeyCalls;
+};
+
+// The system refusing to open a process, as it does other users' programs; for ProcessOpen.
+HANDLE WINAPI RefuseProcessOpen(DWORD access, BOOL inherit, DWORD processId);
+
+// A copy of this test program started suspended under another file name: a process of this
+// session that has no window and runs none of its own code. Ended when it goes.
+class SuspendedProcess {
+public:
+    explicit SuspendedProcess(const wchar_t* fileName);
+    ~SuspendedProcess() { End(); }
+    DWORD Id() const { return FId; }
+    // Ends it; its id stays held until it goes.
+    void End();
+
+private:
+    UniqueKernelHandle FProcess;
+    DWORD FId = 0;
 };

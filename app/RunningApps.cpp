@@ -1,0 +1,187 @@
+#include "app/RunningApps.h"
+
+#include "framework/Library.h"
+
+#include <dwmapi.h>
+#include <tlhelp32.h>
+#include <wtsapi32.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <utility>
+
+// ProcessOpen itself is defined with the saved state's check of its writer, which opens processes the same way.
+
+namespace {
+
+struct SystemLibraries {
+    // Looked up when first needed: most runs never choose a program. Windows 7 may run without
+    // the desktop composition that cloaks windows, and dwmapi then answers with an error.
+    UniqueModule dwm{LoadSystemLibrary(L"dwmapi.dll")};
+    decltype(&DwmGetWindowAttribute) windowAttribute =
+        LibraryEntry<decltype(windowAttribute)>(dwm.get(), "DwmGetWindowAttribute");
+    UniqueModule wts{LoadSystemLibrary(L"wtsapi32.dll")};
+    decltype(&WTSEnumerateProcessesW) processes =
+        LibraryEntry<decltype(processes)>(wts.get(), "WTSEnumerateProcessesW");
+    decltype(&WTSFreeMemory) free = LibraryEntry<decltype(free)>(wts.get(), "WTSFreeMemory");
+};
+
+const SystemLibraries& Libraries()
+{
+    static const SystemLibraries libraries;
+    return libraries;
+}
+
+// The start time tells a process from a later one that was given its id.
+ULONGLONG StartTime(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return ULONGLONG{created.dwHighDateTime} << 32 | created.dwLowDateTime;
+}
+
+// The file name of every running process, by id.
+std::map<DWORD, std::wstring> ProcessFileNames()
+{
+    std::map<DWORD, std::wstring> names;
+    const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return names;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+        names.emplace(entry.th32ProcessID, entry.szExeFile);
+    return names;
+}
+
+// The processes of this session. Read without opening them: ProcessIdToSessionId needs more rights than
+// this program has to the processes of services and elevated programs.
+std::set<DWORD> ProcessesOfThisSession()
+{
+    std::set<DWORD> ids;
+    DWORD session = 0;
+    const SystemLibraries& libraries = Libraries();
+    if (!libraries.processes || !libraries.free || !ProcessIdToSessionId(GetCurrentProcessId(), &session)) return ids;
+    WTS_PROCESS_INFOW* info = nullptr;
+    DWORD count = 0;
+    if (!libraries.processes(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return ids;
+    const std::unique_ptr<WTS_PROCESS_INFOW, decltype(libraries.free)> owned(info, libraries.free);
+    for (DWORD i = 0; i < count; ++i)
+        if (info[i].SessionId == session) ids.insert(info[i].ProcessId);
+    return ids;
+}
+
+HRESULT WINAPI PlatformWindowAttribute(HWND window, DWORD attribute, void* value, DWORD size)
+{
+    const auto read = Libraries().windowAttribute;
+    return read ? read(window, attribute, value, size) : E_NOTIMPL;
+}
+
+// Hidden by the desktop: a Store app that is not running, a window on another virtual desktop.
+bool Cloaked(HWND window)
+{
+    DWORD cloaked = 0;
+    return SUCCEEDED(WindowAttribute(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
+
+// Read as the system keeps it: GetWindowText sends no message to another program's window, which
+// might hang (GetWindowTextLength gives no such promise). Titles longer than the largest buffer are cut.
+std::wstring WindowTitle(HWND window)
+{
+    std::wstring title;
+    for (int size = 256;; size *= 2) {
+        title.resize(static_cast<size_t>(size));
+        const int length = GetWindowTextW(window, title.data(), size);
+        if (length < size - 1 || size >= 32768) return title.substr(0, static_cast<size_t>(length));
+    }
+}
+
+struct TWindowsRead {
+    const std::map<DWORD, std::wstring>& names;
+    DWORD own;
+    std::vector<TAppLine> lines;
+};
+
+// The process a window stands for when the user can switch to it (given a title), or 0.
+DWORD SwitchableWindowsProcess(HWND window, const std::map<DWORD, std::wstring>& names)
+{
+    if (!IsWindowVisible(window)) return 0;
+    const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (exStyle & WS_EX_TOOLWINDOW) return 0;
+    if (GetWindow(window, GW_OWNER) && !(exStyle & WS_EX_APPWINDOW)) return 0;
+    if (Cloaked(window)) return 0;
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    const auto name = names.find(id);
+    // A Store app's window is a frame of the frame host around the app's own window.
+    if (name != names.end() &&
+        CompareStringOrdinal(name->second.c_str(), -1, L"ApplicationFrameHost.exe", -1, TRUE) == CSTR_EQUAL) {
+        const HWND app = FindWindowExW(window, nullptr, L"Windows.UI.Core.CoreWindow", nullptr);
+        id = 0;
+        if (app) GetWindowThreadProcessId(app, &id);
+    }
+    return id;
+}
+
+BOOL CALLBACK AddWindowsProcess(HWND window, LPARAM read)
+{
+    auto& r = *reinterpret_cast<TWindowsRead*>(read);
+    const DWORD id = SwitchableWindowsProcess(window, r.names);
+    const auto name = r.names.find(id);
+    if (id == 0 || id == r.own || name == r.names.end()) return TRUE;
+    // The first such window in this order, the one on top, gives the title.
+    if (std::ranges::any_of(r.lines, [id](const TAppLine& line) { return line.processId == id; })) return TRUE;
+    std::wstring title = WindowTitle(window);
+    if (!title.empty()) r.lines.push_back({id, 0, name->second, std::move(title)});
+    return TRUE;
+}
+
+} // namespace
+
+WindowAttributeFn WindowAttribute = PlatformWindowAttribute;
+
+std::wstring TAppLine::Text() const { return title.empty() ? fileName : fileName + L" 「" + title + L"」"; }
+
+std::vector<TAppLine> ReadRunningApps(bool all, DWORD own)
+{
+    const std::map<DWORD, std::wstring> names = ProcessFileNames();
+    TWindowsRead read{names, own, {}};
+    EnumWindows(AddWindowsProcess, reinterpret_cast<LPARAM>(&read));
+    std::vector<TAppLine>& lines = read.lines;
+    for (TAppLine& line : lines) {
+        const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, line.processId));
+        if (process) line.startTime = StartTime(process.get());
+    }
+    if (all) {
+        std::set<DWORD> listed;
+        for (const TAppLine& line : lines) listed.insert(line.processId);
+        for (const DWORD id : ProcessesOfThisSession()) {
+            const auto name = names.find(id);
+            if (id == own || listed.contains(id) || name == names.end()) continue;
+            const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+            if (process) lines.push_back({id, StartTime(process.get()), name->second, {}});
+        }
+    }
+    // Equal names in the order of their ids, so that a list read again keeps its order.
+    std::ranges::sort(lines, [](const TAppLine& a, const TAppLine& b) {
+        const int order = CompareStringOrdinal(a.fileName.c_str(), -1, b.fileName.c_str(), -1, TRUE);
+        return order != CSTR_EQUAL ? order == CSTR_LESS_THAN : a.processId < b.processId;
+    });
+    return lines;
+}
+
+std::vector<TAppLine> ReadRunningApps(bool all) { return ReadRunningApps(all, GetCurrentProcessId()); }
+
+TAppOpening OpenApp(const TAppLine& line, UniqueKernelHandle& process)
+{
+    UniqueKernelHandle opened(ProcessOpen(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, line.processId));
+    if (!opened) return GetLastError() == ERROR_INVALID_PARAMETER ? TAppOpening::Gone : TAppOpening::Refused;
+    const DWORD state = WaitForSingleObject(opened.get(), 0);
+    if (state == WAIT_OBJECT_0) return TAppOpening::Gone;
+    if (state != WAIT_TIMEOUT) return TAppOpening::Refused;
+    // A line read without a start time is taken as it is: nothing tells a reused id there.
+    if (line.startTime && StartTime(opened.get()) != line.startTime) return TAppOpening::Gone;
+    process = std::move(opened);
+    return TAppOpening::Opened;
+}
