@@ -12,7 +12,7 @@
 #include <set>
 #include <utility>
 
-// ProcessOpen itself is defined with the saved state's check of its writer, which opens processes the same way.
+ProcessOpenFn ProcessOpen = OpenProcess;
 
 namespace {
 
@@ -32,14 +32,6 @@ const SystemLibraries& Libraries()
 {
     static const SystemLibraries libraries;
     return libraries;
-}
-
-// The start time tells a process from a later one that was given its id.
-ULONGLONG StartTime(HANDLE process)
-{
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-    return ULONGLONG{created.dwHighDateTime} << 32 | created.dwLowDateTime;
 }
 
 // The file name of every running process, by id.
@@ -141,6 +133,13 @@ BOOL CALLBACK AddWindowsProcess(HWND window, LPARAM read)
 
 WindowAttributeFn WindowAttribute = PlatformWindowAttribute;
 
+ULONGLONG ProcessStartTime(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+    return ULONGLONG{created.dwHighDateTime} << 32 | created.dwLowDateTime;
+}
+
 std::wstring TAppLine::Text() const { return title.empty() ? fileName : fileName + L" 「" + title + L"」"; }
 
 std::vector<TAppLine> ReadRunningApps(bool all, DWORD own)
@@ -151,7 +150,7 @@ std::vector<TAppLine> ReadRunningApps(bool all, DWORD own)
     std::vector<TAppLine>& lines = read.lines;
     for (TAppLine& line : lines) {
         const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, line.processId));
-        if (process) line.startTime = StartTime(process.get());
+        if (process) line.startTime = ProcessStartTime(process.get());
     }
     if (all) {
         std::set<DWORD> listed;
@@ -160,7 +159,7 @@ std::vector<TAppLine> ReadRunningApps(bool all, DWORD own)
             const auto name = names.find(id);
             if (id == own || listed.contains(id) || name == names.end()) continue;
             const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
-            if (process) lines.push_back({id, StartTime(process.get()), name->second, {}});
+            if (process) lines.push_back({id, ProcessStartTime(process.get()), name->second, {}});
         }
     }
     // Equal names in the order of their ids, so that a list read again keeps its order.
@@ -181,7 +180,7 @@ TAppOpening OpenApp(const TAppLine& line, UniqueKernelHandle& process)
     if (state == WAIT_OBJECT_0) return TAppOpening::Gone;
     if (state != WAIT_TIMEOUT) return TAppOpening::Refused;
     // A line read without a start time is taken as it is: nothing tells a reused id there.
-    if (line.startTime && StartTime(opened.get()) != line.startTime) return TAppOpening::Gone;
+    if (line.startTime && ProcessStartTime(opened.get()) != line.startTime) return TAppOpening::Gone;
     process = std::move(opened);
     return TAppOpening::Opened;
 }

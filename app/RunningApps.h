@@ -26,6 +26,9 @@ std::vector<TAppLine> ReadRunningApps(bool all);
 // The same with `own` taken for this program's id: tests read their own windows as another program's.
 std::vector<TAppLine> ReadRunningApps(bool all, DWORD own);
 
+// When `process` started (FILETIME, UTC), which tells it from a later one given its id; 0 when unknown.
+ULONGLONG ProcessStartTime(HANDLE process);
+
 enum class TAppOpening { Opened, Gone, Refused };
 
 // Opens the program of `line` to wait for its end; Gone when it ended, or its id now names another program.

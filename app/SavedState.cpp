@@ -1,5 +1,6 @@
 #include "app/SavedState.h"
 
+#include "app/RunningApps.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -27,18 +28,9 @@ std::optional<T> ReadValue(const wchar_t* name, DWORD typeFlag)
     return value;
 }
 
-// The start time tells a process from a later one that was given its id.
-ULONGLONG StartTime(HANDLE process)
-{
-    FILETIME created{}, exited{}, kernel{}, user{};
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
-    return ULONGLONG{created.dwHighDateTime} << 32 | created.dwLowDateTime;
-}
-
 } // namespace
 
 RegistrySetValueFn RegistrySetValue = RegSetValueExW;
-OpenProcessFn ProcessOpen = OpenProcess;
 
 bool StoreSavedState(bool active)
 {
@@ -50,7 +42,7 @@ bool StoreSavedState(bool active)
         const UniqueRegistryKey key(created);
         if (SetValue(key.get(), SavedStateValue, REG_DWORD, DWORD{active}) &&
             SetValue(key.get(), SavedByProcessValue, REG_DWORD, DWORD{GetCurrentProcessId()}) &&
-            SetValue(key.get(), SavedByStartValue, REG_QWORD, StartTime(GetCurrentProcess())))
+            SetValue(key.get(), SavedByStartValue, REG_QWORD, ProcessStartTime(GetCurrentProcess())))
             return true;
     }
     RemoveSavedState(); // a record without its writer, or a key without a record, must not stay
@@ -76,13 +68,13 @@ bool SavedStateWriterRuns()
 {
     const auto id = ReadValue<DWORD>(SavedByProcessValue, RRF_RT_REG_DWORD);
     const auto start = ReadValue<ULONGLONG>(SavedByStartValue, RRF_RT_REG_QWORD);
-    if (!id || !start) return false;
-    const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, *id));
+    // A start of 0 would be taken as unknown, and any program given the id as the writer.
+    if (!id || !start || *start == 0) return false;
+    UniqueKernelHandle process;
     // A process this one may not open (the System process, a service, another user's) was as a rule given
     // the id after the writer ended.  Only an elevated copy of this user in another session is taken for
     // gone wrongly, and that copy puts its own state back at its exit.
-    if (!process) return false;
-    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT && StartTime(process.get()) == *start;
+    return OpenApp({*id, *start, {}, {}}, process) == TAppOpening::Opened;
 }
 
 void RemoveSavedState()

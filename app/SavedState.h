@@ -38,7 +38,3 @@ bool StoreProgramChoice(const wchar_t* name, DWORD value);
 using RegistrySetValueFn = LSTATUS(WINAPI*)(
     HKEY key, const wchar_t* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 extern RegistrySetValueFn RegistrySetValue;
-// Opens the writer's process to ask whether it runs; tests replace it to make
-// the system refuse, as it does for processes with more rights.
-using OpenProcessFn = HANDLE(WINAPI*)(DWORD access, BOOL inherit, DWORD id);
-extern OpenProcessFn ProcessOpen;

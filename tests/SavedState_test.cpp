@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Lifecycle.h"
+#include "app/RunningApps.h"
 #include "app/SavedState.h"
 #include "app/cm_lullwick.h"
 #include "forms/Main.h"
