@@ -224,13 +224,18 @@ TEST_F(SavedStateTest, RecordOfACopyThatStillRunsIsLeftToIt)
         CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child));
     const UniqueKernelHandle process(child.hProcess), thread(child.hThread);
     WaitForSingleObject(child.hProcess, 10000);
-    FILETIME created{}, exited{}, kernel{}, user{};
-    GetProcessTimes(child.hProcess, &created, &exited, &kernel, &user);
-    const ULONGLONG start = ULONGLONG{created.dwHighDateTime} << 32 | created.dwLowDateTime;
+    const ULONGLONG start = ProcessStartTime(child.hProcess);
     RegSetKeyValueW(
         HKEY_CURRENT_USER, SavedStateKey, SavedByProcessValue, REG_DWORD, &child.dwProcessId, sizeof(DWORD));
     RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedByStartValue, REG_QWORD, &start, sizeof start);
     EXPECT_FALSE(SavedStateWriterRuns());
+    // This process, which runs, recorded with another start time (its id given again) or with none.
+    const DWORD self = GetCurrentProcessId();
+    RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedByProcessValue, REG_DWORD, &self, sizeof self);
+    for (const ULONGLONG other : {ProcessStartTime(GetCurrentProcess()) + 1, ULONGLONG{0}}) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedByStartValue, REG_QWORD, &other, sizeof other);
+        EXPECT_FALSE(SavedStateWriterRuns()) << other;
+    }
 }
 
 TEST_F(SavedStateTest, ShiftExitIsTheUsersChoiceAndEndsTheRecord)

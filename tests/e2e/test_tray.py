@@ -36,6 +36,15 @@ def tips():
     return found if isinstance(found, list) else [found]
 
 
+def tip_shows(text):
+    """Whether the tray's tip, pointed at afresh, holds the text."""
+    x, y = tray_icon()
+    # The first move sets the tip, which a tip already on screen shows only when it comes again.
+    xdotool('mousemove', 1270, 790, 'mousemove', x + 1, y, 'mousemove', x, y)
+    time.sleep(1.5)
+    return any(text in t for t in tips())
+
+
 def tray_shown():
     return bool(xdotool('search', '--onlyvisible', '--name', 'Wine System Tray').split())
 
@@ -307,15 +316,7 @@ class Tray(LullwickTest):
         xdotool('key', 'Return', 'Return')
         chosen = time.monotonic()
         wait_for(lambda: not window('TFormHoldFor')[0], 10, 'the dialog to close')
-        x, y = tray_icon()
-
-        def tip_shows_the_end():
-            # The first move sets the tip, which a tip already on screen shows only when it comes again.
-            xdotool('mousemove', 1270, 790, 'mousemove', x + 1, y, 'mousemove', x, y)
-            time.sleep(1.5)
-            return any('まで）＞' in t for t in tips())
-
-        wait_for(tip_shows_the_end, 30, 'the tip to show the end')
+        wait_for(lambda: tip_shows('まで）＞'), 30, 'the tip to show the end')
         self.assertSaver(False)
         wait_for(lambda: registry_flag() == '1', 90, 'the hold to end')
         self.assertGreaterEqual(time.monotonic() - chosen, 55)
@@ -344,14 +345,7 @@ class Tray(LullwickTest):
             xdotool('key', 'Return')
             wait_for(lambda: not window('TFormChooseApp')[0], 10, 'the chooser to close')
             self.assertSaver(False)
-            x, y = tray_icon()
-
-            def tip_shows_the_app():
-                xdotool('mousemove', 1270, 790, 'mousemove', x + 1, y, 'mousemove', x, y)
-                time.sleep(1.5)
-                return any('（notepad.exe の終了まで）＞' in t for t in tips())
-
-            wait_for(tip_shows_the_app, 30, 'the tip to name the app')
+            wait_for(lambda: tip_shows('（notepad.exe の終了まで）＞'), 30, 'the tip to name the app')
             notepad.kill()
             subprocess.run(['pkill', '-KILL', '-f', 'notepad.exe'], check=False)
             wait_for(lambda: registry_flag() == '1', 30, 'the hold to end with Notepad')
