@@ -66,12 +66,16 @@ bool THoldingRules::HoldUntilProcess(UniqueKernelHandle process, std::wstring fi
     FWait = std::move(wait);
     ++FGeneration;
     FApp = std::move(fileName);
-    if (GetScreenSaverActive()) SetScreenSaverActive(false); // as for an hour
+    if (GetScreenSaverActive()) SetScreenSaverActive(false); // as a timed hold does
     SetKind(THoldKind::UntilProcess);
     return true;
 }
 
-void THoldingRules::CancelEnd() { SetKind(THoldKind::OpenEnded); }
+void THoldingRules::CancelEnd()
+{
+    // A menu opened before the end came offers it still: an ended hold is not taken up again.
+    if (FFacts.kind == THoldKind::UntilTime || FFacts.kind == THoldKind::UntilProcess) SetKind(THoldKind::OpenEnded);
+}
 
 void THoldingRules::ChooseKeepDisplayOn(bool on)
 {

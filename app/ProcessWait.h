@@ -9,8 +9,8 @@
 #include <memory>
 
 struct TWaitCalls {
-    BOOL(WINAPI* Register)(PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context,
-        ULONG milliseconds, ULONG flags);
+    BOOL(WINAPI* Register)
+    (PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG milliseconds, ULONG flags);
     BOOL(WINAPI* Unregister)(HANDLE wait, HANDLE completion);
 };
 // The system's waits; tests replace them to see that every wait is stopped.

@@ -7,6 +7,7 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <memory>
 #include <set>
@@ -93,6 +94,7 @@ struct TWindowsRead {
     const std::map<DWORD, std::wstring>& names;
     DWORD own;
     std::vector<TAppLine> lines;
+    std::exception_ptr failure;
 };
 
 // The process a window stands for when the user can switch to it (given a title), or 0.
@@ -119,14 +121,20 @@ DWORD SwitchableWindowsProcess(HWND window, const std::map<DWORD, std::wstring>&
 BOOL CALLBACK AddWindowsProcess(HWND window, LPARAM read)
 {
     auto& r = *reinterpret_cast<TWindowsRead*>(read);
-    const DWORD id = SwitchableWindowsProcess(window, r.names);
-    const auto name = r.names.find(id);
-    if (id == 0 || id == r.own || name == r.names.end()) return TRUE;
-    // The first such window in this order, the one on top, gives the title.
-    if (std::ranges::any_of(r.lines, [id](const TAppLine& line) { return line.processId == id; })) return TRUE;
-    std::wstring title = WindowTitle(window);
-    if (!title.empty()) r.lines.push_back({id, 0, name->second, std::move(title)});
-    return TRUE;
+    // Nothing unwinds through the system's enumeration: a failure is thrown again once it has returned.
+    try {
+        const DWORD id = SwitchableWindowsProcess(window, r.names);
+        const auto name = r.names.find(id);
+        if (id == 0 || id == r.own || name == r.names.end()) return TRUE;
+        // The first such window in this order, the one on top, gives the title.
+        if (std::ranges::any_of(r.lines, [id](const TAppLine& line) { return line.processId == id; })) return TRUE;
+        std::wstring title = WindowTitle(window);
+        if (!title.empty()) r.lines.push_back({id, 0, name->second, std::move(title)});
+        return TRUE;
+    } catch (...) {
+        r.failure = std::current_exception();
+        return FALSE;
+    }
 }
 
 } // namespace
@@ -145,8 +153,9 @@ std::wstring TAppLine::Text() const { return title.empty() ? fileName : fileName
 std::vector<TAppLine> ReadRunningApps(bool all, DWORD own)
 {
     const std::map<DWORD, std::wstring> names = ProcessFileNames();
-    TWindowsRead read{names, own, {}};
+    TWindowsRead read{names, own, {}, {}};
     EnumWindows(AddWindowsProcess, reinterpret_cast<LPARAM>(&read));
+    if (read.failure) std::rethrow_exception(read.failure);
     std::vector<TAppLine>& lines = read.lines;
     for (TAppLine& line : lines) {
         const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, line.processId));
@@ -175,6 +184,7 @@ std::vector<TAppLine> ReadRunningApps(bool all) { return ReadRunningApps(all, Ge
 TAppOpening OpenApp(const TAppLine& line, UniqueKernelHandle& process)
 {
     UniqueKernelHandle opened(ProcessOpen(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, line.processId));
+    // A refusal says nothing of an end: protected programs often refuse only once they run.
     if (!opened) return GetLastError() == ERROR_INVALID_PARAMETER ? TAppOpening::Gone : TAppOpening::Refused;
     const DWORD state = WaitForSingleObject(opened.get(), 0);
     if (state == WAIT_OBJECT_0) return TAppOpening::Gone;

@@ -14,12 +14,13 @@ const char* const TFormChooseApp::Description = ChooseAppDescription;
 
 namespace {
 
-void Warn(const wchar_t* message)
-{
-    ShowMessageBox(message, text::ToWide(Application->Title()), MB_OK | MB_ICONWARNING);
-}
-
 } // namespace
+
+// Owned by the dialog, which takes no second OK meanwhile.
+void TFormChooseApp::Warn(const wchar_t* message)
+{
+    ShowMessageBoxHandler(Handle(), message, text::ToWide(Application->Title()), MB_OK | MB_ICONWARNING);
+}
 
 void TFormChooseApp::DeclareBindings(TBindings& b)
 {

@@ -52,6 +52,7 @@ private:
     void ReadApps(const std::optional<TAppLine>& keep);
     std::optional<TAppLine> ChosenLine();
     void CannotWait();
+    void Warn(const wchar_t* message);
 
     std::vector<TAppLine> FLines;
 };

@@ -134,8 +134,9 @@ void TFormMain::FormCreate(TComponent*)
     PutBackUnfinishedRun();
     ShowTrayIcon();
     FRules.OnPutBack = [this](const std::wstring& app) {
-        const std::string cause = app.empty() ? text::FromUtf8("指定した時間が過ぎた")
-                                              : text::FromUtf8("「") + text::FromWide(app) + text::FromUtf8("」が終了した");
+        const std::string cause = app.empty()
+            ? text::FromUtf8("指定した時間が過ぎた")
+            : text::FromUtf8("「") + text::FromWide(app) + text::FromUtf8("」が終了した");
         TrayIcon->ShowBalloon("Lullwick", cause + text::FromUtf8("ため、スクリーンセーバーを元の設定に戻しました。"),
             TBalloonIcon::Info, TBalloonFlags::RespectQuietTime); // it answers nothing the user just did
     };
@@ -432,12 +433,16 @@ std::string TFormMain::StateText(const char* head, size_t limit) const
     if (FRules.App().empty()) return text + text::FromUtf8("＞");
     const std::string tail = text::FromUtf8(" の終了まで）＞");
     const size_t fixed = text::ToWide(text).size() + 1 + text::ToWide(tail).size();
-    return text + text::FromUtf8("（") + text::FromWide(CutName(FRules.App(), limit > fixed ? limit - fixed : 0)) + tail;
+    return text + text::FromUtf8("（") + text::FromWide(CutName(FRules.App(), limit > fixed ? limit - fixed : 0)) +
+        tail;
 }
 
 void TFormMain::UpdateStatusCaption()
 {
-    ppStatus->SetCaption(StateText("＜現在の状態\t：　"));
+    // A program's name may hold "&", which a menu would take for the accelerator's mark.
+    std::string caption;
+    for (const char c : StateText("＜現在の状態\t：　")) caption += c == '&' ? std::string("&&") : std::string(1, c);
+    ppStatus->SetCaption(caption);
     // Under a policy a change would not hold.
     ppStatus->SetEnabled(!ScreenSaverSetByPolicy());
 }

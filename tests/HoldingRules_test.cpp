@@ -75,13 +75,13 @@ protected:
             if (on && std::exchange(refuseNotices, false)) return false;
             return notices += on ? 1 : -1, true;
         };
-        WaitCalls = {[](PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG ms,
-                         ULONG flags) {
-                         EXPECT_EQ(flags, static_cast<ULONG>(WT_EXECUTEONLYONCE));
-                         if (std::exchange(refuseWait, false)) return FALSE;
-                         ++waits;
-                         return RegisterWaitForSingleObject(wait, object, callback, context, ms, flags);
-                     },
+        WaitCalls = {
+            [](PHANDLE wait, HANDLE object, WAITORTIMERCALLBACK callback, PVOID context, ULONG ms, ULONG flags) {
+                EXPECT_EQ(flags, static_cast<ULONG>(WT_EXECUTEONLYONCE));
+                if (std::exchange(refuseWait, false)) return FALSE;
+                ++waits;
+                return RegisterWaitForSingleObject(wait, object, callback, context, ms, flags);
+            },
             [](HANDLE wait, HANDLE completion) {
                 EXPECT_EQ(completion, INVALID_HANDLE_VALUE) << "a callback could outlive its wait";
                 --waits;
@@ -250,7 +250,8 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
         {"resume", false, {},
             {{E::Start, "OHDSN"}, {E::SystemEnds, "OHN"}, {E::Resume, "OHDSN"}, {E::Lock, "OHN"}, {E::Resume, "OHN"}}},
         {"the display back", false, {}, {{E::Start, "OHDSN"}, {E::SystemEnds, "OHN"}, {E::DisplayOn, "OHDSN"}}},
-        {"timed end", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Pass59, "OHDSN"}, {E::Pass60, ""}}, "T"},
+        {"timed end", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Pass59, "OHDSN"}, {E::Pass60, ""}},
+            "T"},
         {"end passed in sleep", false, {}, {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::SleepPast, ""}}, "T"},
         {"put-back waits through a lock", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::Lock, "OHSN"}, {E::Refuse, "OHSN"}, {E::Pass60, "ON"},
@@ -279,22 +280,24 @@ TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)
                 {E::Pass60, ""}},
             "T"},
         {"app ends, kept through a lock", false, {},
-            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Lock, "OHSNW"}, {E::Unlock, "OHDSNW"},
-                {E::AppEnds, ""}},
+            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Lock, "OHSNW"}, {E::Unlock, "OHDSNW"}, {E::AppEnds, ""}},
             "A"},
         {"app and timed holds replace each other", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Pass60, "OHDSNW"},
                 {E::Hold60, "OHDSN"}, {E::Pass60, ""}},
             "T"},
-        {"app hold cancelled", false, {}, {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Cancel, "OHDSN"}}},
+        {"app hold cancelled, and once more after its end", false, {},
+            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Cancel, "OHDSN"}, {E::HoldApp, "OHDSNW"},
+                {E::AppEnds, ""}, {E::Cancel, ""}},
+            "A"},
         {"status item during an app hold", false, {},
             {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Toggle, ""}, {E::Toggle, "OHDSN"}}},
         {"exit during an app hold", false, {}, {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Exit, ""}}},
         {"stale end of a replaced wait", false, {},
             {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::StaleEnd, "OHDSNW"}, {E::AppEnds, ""}}, "A"},
         {"put-back refused at the app's end", false, {},
-            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Refuse, "OHDSNW"}, {E::AppEnds, "ON"},
-                {E::Allow, "ON"}, {E::Menu, ""}},
+            {{E::Start, "OHDSN"}, {E::HoldApp, "OHDSNW"}, {E::Refuse, "OHDSNW"}, {E::AppEnds, "ON"}, {E::Allow, "ON"},
+                {E::Menu, ""}},
             "A"},
         {"wait refused: the timed hold stays", false, {},
             {{E::Start, "OHDSN"}, {E::Hold60, "OHDSN"}, {E::WaitRefused, "OHDSN"}, {E::Pass60, ""}}, "T"},

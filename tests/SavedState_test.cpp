@@ -145,11 +145,7 @@ TEST_F(SavedStateTest, RecordRepairsAKilledRunAndNeverUndoesALaterChoice)
         if (c.killed) Kill();
         else End();
         // The killed run's id now names a process this one may not open (the System process, a service).
-        if (c.idTaken)
-            ProcessOpen = [](DWORD, BOOL, DWORD) -> HANDLE {
-                SetLastError(ERROR_ACCESS_DENIED);
-                return nullptr;
-            };
+        if (c.idTaken) ProcessOpen = RefuseProcessOpen;
         if (c.userChanged) SetScreenSaverActive(!GetScreenSaverActive());
         Start(L"Lullwick.exe");
         End();

@@ -451,8 +451,10 @@ TEST_F(SetTimeoutTest, ChooserOpensTheProgramTypedOrTellsWhyItCannotWaitForIt)
         EXPECT_EQ(chosen, row.held);
         EXPECT_EQ(Shown(chooser), !row.box.empty());
         ASSERT_EQ(FBoxes.Boxes().size(), row.box.empty() ? 0u : 1u);
-        for (const auto& box : FBoxes.Boxes())
+        for (const auto& box : FBoxes.Boxes()) {
             EXPECT_EQ(box.caption + L" " + std::to_wstring(box.style) + L" " + box.text, row.box);
+            EXPECT_EQ(box.owner, chooser->Handle()) << "no second OK while it is up";
+        }
         // A program that ended is gone from the list read again, and nothing is chosen.
         EXPECT_EQ(std::ranges::count(chooser->ListBoxApps->Items(), L"Zebra.exe"), *row.chosen ? 1 : 0);
         EXPECT_EQ(shownLine(), std::wstring(row.chosen));

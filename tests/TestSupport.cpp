@@ -21,9 +21,9 @@ MessageBoxRecorder::~MessageBoxRecorder()
     ShowMessageBoxHandler = [](HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; };
 }
 
-int MessageBoxRecorder::Record(HWND, const std::wstring& text, const std::wstring& caption, UINT style)
+int MessageBoxRecorder::Record(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style)
 {
-    if (activeRecorder) activeRecorder->FBoxes.push_back({text, caption, style});
+    if (activeRecorder) activeRecorder->FBoxes.push_back({text, caption, style, owner});
     return IDOK;
 }
 

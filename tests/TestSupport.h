@@ -19,6 +19,7 @@ public:
         std::wstring text;
         std::wstring caption;
         UINT style;
+        HWND owner;
     };
     MessageBoxRecorder();
     ~MessageBoxRecorder();

@@ -329,36 +329,31 @@ class Tray(LullwickTest):
         self.assertSaver(True)
 
     def test_hold_until_notepad_ends_whatever_ends_it(self):
-        notepad = subprocess.Popen([WINE_RUN, str(BUILD), 'notepad'], stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        try:
-            wait_for(lambda: xdotool('search', '--name', 'Untitled - Notepad').split(), 30, 'Notepad')
-            run = self.resident(True)
-            open_menu()
-            xdotool('key', *(['Down'] * HOLD), 'Right', *(['Down'] * 5), 'Return')
-            menu_closed()
-            focus_form('TFormChooseApp')
-            # Typed at once, with nothing chosen first: the list's own search finds the line.
-            xdotool('type', 'n')
-            time.sleep(0.5)
-            screenshot('choose-app.png', client('TFormChooseApp'))
-            xdotool('key', 'Return')
-            wait_for(lambda: not window('TFormChooseApp')[0], 10, 'the chooser to close')
-            self.assertSaver(False)
-            wait_for(lambda: tip_shows('（notepad.exe の終了まで）＞'), 30, 'the tip to name the app')
-            notepad.kill()
-            subprocess.run(['pkill', '-KILL', '-f', 'notepad.exe'], check=False)
-            wait_for(lambda: registry_flag() == '1', 30, 'the hold to end with Notepad')
-            self.assertSaver(True)
-            wait_for(lambda: any(t.startswith('balloon 「notepad.exe」が終了したため') for t in tips()), 20,
-                     'the balloon')
-            self.assertTrue(run.running())
-            close_main()
-            run.wait_exit()
-            self.assertSaver(True)
-        finally:
-            notepad.kill()
-            subprocess.run(['pkill', '-KILL', '-f', 'notepad.exe'], check=False)
+        end_notepad = ['pkill', '-KILL', '-f', 'notepad.exe']
+        self.addCleanup(subprocess.run, end_notepad, check=False)
+        subprocess.Popen([WINE_RUN, str(BUILD), 'notepad'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: xdotool('search', '--name', 'Untitled - Notepad').split(), 30, 'Notepad')
+        run = self.resident(True)
+        open_menu()
+        xdotool('key', *(['Down'] * HOLD), 'Right', *(['Down'] * 5), 'Return')
+        menu_closed()
+        focus_form('TFormChooseApp')
+        # Typed at once, with nothing chosen first: the list's own search finds the line.
+        xdotool('type', 'n')
+        time.sleep(0.5)
+        screenshot('choose-app.png', client('TFormChooseApp'))
+        xdotool('key', 'Return')
+        wait_for(lambda: not window('TFormChooseApp')[0], 10, 'the chooser to close')
+        self.assertSaver(False)
+        wait_for(lambda: tip_shows('（notepad.exe の終了まで）＞'), 30, 'the tip to name the app')
+        subprocess.run(end_notepad, check=False)
+        wait_for(lambda: registry_flag() == '1', 30, 'the hold to end with Notepad')
+        self.assertSaver(True)
+        wait_for(lambda: any(t.startswith('balloon 「notepad.exe」が終了したため') for t in tips()), 20, 'the balloon')
+        self.assertTrue(run.running())
+        close_main()
+        run.wait_exit()
+        self.assertSaver(True)
 
     def test_ending_while_a_single_click_is_pending(self):
         run = self.resident(True)
