@@ -1,6 +1,7 @@
 """The resident program as a person uses it: the tray icon, its menu, the
 version window and the wait-time dialog, driven with xdotool."""
 import os
+import signal
 import subprocess
 import time
 import unittest
@@ -329,10 +330,11 @@ class Tray(LullwickTest):
         self.assertSaver(True)
 
     def test_hold_until_notepad_ends_whatever_ends_it(self):
-        end_notepad = ['pkill', '-KILL', '-f', 'notepad.exe']
-        self.addCleanup(subprocess.run, end_notepad, check=False)
         subprocess.Popen([WINE_RUN, str(BUILD), 'notepad'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(lambda: xdotool('search', '--name', 'Untitled - Notepad').split(), 30, 'Notepad')
+        found = wait_for(lambda: xdotool('search', '--name', 'Untitled - Notepad').split(), 30, 'Notepad')
+        # Its Linux process, whose end is the Windows process's.
+        notepad = int(xdotool('getwindowpid', found[0]))
+        self.addCleanup(lambda: os.path.exists(f'/proc/{notepad}') and os.kill(notepad, signal.SIGKILL))
         run = self.resident(True)
         open_menu()
         xdotool('key', *(['Down'] * HOLD), 'Right', *(['Down'] * 5), 'Return')
@@ -346,7 +348,7 @@ class Tray(LullwickTest):
         wait_for(lambda: not window('TFormChooseApp')[0], 10, 'the chooser to close')
         self.assertSaver(False)
         wait_for(lambda: tip_shows('（notepad.exe の終了まで）＞'), 30, 'the tip to name the app')
-        subprocess.run(end_notepad, check=False)
+        os.kill(notepad, signal.SIGKILL)
         wait_for(lambda: registry_flag() == '1', 30, 'the hold to end with Notepad')
         self.assertSaver(True)
         wait_for(lambda: any(t.startswith('balloon 「notepad.exe」が終了したため') for t in tips()), 20, 'the balloon')
