@@ -7,10 +7,8 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
-#include <exception>
-#include <map>
 #include <memory>
-#include <set>
+#include <new>
 #include <utility>
 
 ProcessOpenFn ProcessOpen = OpenProcess;
@@ -35,24 +33,30 @@ const SystemLibraries& Libraries()
     return libraries;
 }
 
-// The file name of every running process, by id.
-std::map<DWORD, std::wstring> ProcessFileNames()
+// Every running process with its file name. A few hundred at most: searched from end to end.
+std::vector<TAppLine> RunningProcesses()
 {
-    std::map<DWORD, std::wstring> names;
+    std::vector<TAppLine> processes;
     const UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (snapshot.get() == INVALID_HANDLE_VALUE) return names;
+    if (snapshot.get() == INVALID_HANDLE_VALUE) return processes;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
-        names.emplace(entry.th32ProcessID, entry.szExeFile);
-    return names;
+        processes.push_back({entry.th32ProcessID, 0, entry.szExeFile, {}});
+    return processes;
+}
+
+TAppLine* Find(std::vector<TAppLine>& processes, DWORD id)
+{
+    const auto found = std::ranges::find(processes, id, &TAppLine::processId);
+    return found == processes.end() ? nullptr : &*found;
 }
 
 // The processes of this session. Read without opening them: ProcessIdToSessionId needs more rights than
 // this program has to the processes of services and elevated programs.
-std::set<DWORD> ProcessesOfThisSession()
+std::vector<DWORD> ProcessesOfThisSession()
 {
-    std::set<DWORD> ids;
+    std::vector<DWORD> ids;
     DWORD session = 0;
     const SystemLibraries& libraries = Libraries();
     if (!libraries.processes || !libraries.free || !ProcessIdToSessionId(GetCurrentProcessId(), &session)) return ids;
@@ -61,7 +65,7 @@ std::set<DWORD> ProcessesOfThisSession()
     if (!libraries.processes(WTS_CURRENT_SERVER_HANDLE, 0, 1, &info, &count)) return ids;
     const std::unique_ptr<WTS_PROCESS_INFOW, decltype(libraries.free)> owned(info, libraries.free);
     for (DWORD i = 0; i < count; ++i)
-        if (info[i].SessionId == session) ids.insert(info[i].ProcessId);
+        if (info[i].SessionId == session) ids.push_back(info[i].ProcessId);
     return ids;
 }
 
@@ -91,14 +95,12 @@ std::wstring WindowTitle(HWND window)
 }
 
 struct TWindowsRead {
-    const std::map<DWORD, std::wstring>& names;
-    DWORD own;
-    std::vector<TAppLine> lines;
-    std::exception_ptr failure;
+    std::vector<TAppLine>& processes;
+    bool outOfMemory;
 };
 
 // The process a window stands for when the user can switch to it (given a title), or 0.
-DWORD SwitchableWindowsProcess(HWND window, const std::map<DWORD, std::wstring>& names)
+DWORD SwitchableWindowsProcess(HWND window, std::vector<TAppLine>& processes)
 {
     if (!IsWindowVisible(window)) return 0;
     const LONG_PTR exStyle = GetWindowLongPtrW(window, GWL_EXSTYLE);
@@ -107,10 +109,10 @@ DWORD SwitchableWindowsProcess(HWND window, const std::map<DWORD, std::wstring>&
     if (Cloaked(window)) return 0;
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
-    const auto name = names.find(id);
+    const TAppLine* process = Find(processes, id);
     // A Store app's window is a frame of the frame host around the app's own window.
-    if (name != names.end() &&
-        CompareStringOrdinal(name->second.c_str(), -1, L"ApplicationFrameHost.exe", -1, TRUE) == CSTR_EQUAL) {
+    if (process &&
+        CompareStringOrdinal(process->fileName.c_str(), -1, L"ApplicationFrameHost.exe", -1, TRUE) == CSTR_EQUAL) {
         const HWND app = FindWindowExW(window, nullptr, L"Windows.UI.Core.CoreWindow", nullptr);
         id = 0;
         if (app) GetWindowThreadProcessId(app, &id);
@@ -121,18 +123,15 @@ DWORD SwitchableWindowsProcess(HWND window, const std::map<DWORD, std::wstring>&
 BOOL CALLBACK AddWindowsProcess(HWND window, LPARAM read)
 {
     auto& r = *reinterpret_cast<TWindowsRead*>(read);
-    // Nothing unwinds through the system's enumeration: a failure is thrown again once it has returned.
+    // Nothing unwinds through the system's enumeration; only memory can run out here, which is told once
+    // it has returned.
     try {
-        const DWORD id = SwitchableWindowsProcess(window, r.names);
-        const auto name = r.names.find(id);
-        if (id == 0 || id == r.own || name == r.names.end()) return TRUE;
+        TAppLine* process = Find(r.processes, SwitchableWindowsProcess(window, r.processes));
         // The first such window in this order, the one on top, gives the title.
-        if (std::ranges::any_of(r.lines, [id](const TAppLine& line) { return line.processId == id; })) return TRUE;
-        std::wstring title = WindowTitle(window);
-        if (!title.empty()) r.lines.push_back({id, 0, name->second, std::move(title)});
+        if (process && process->title.empty()) process->title = WindowTitle(window);
         return TRUE;
     } catch (...) {
-        r.failure = std::current_exception();
+        r.outOfMemory = true;
         return FALSE;
     }
 }
@@ -152,24 +151,21 @@ std::wstring TAppLine::Text() const { return title.empty() ? fileName : fileName
 
 std::vector<TAppLine> ReadRunningApps(bool all, DWORD own)
 {
-    const std::map<DWORD, std::wstring> names = ProcessFileNames();
-    TWindowsRead read{names, own, {}, {}};
+    std::vector<TAppLine> processes = RunningProcesses();
+    TWindowsRead read{processes, false};
     EnumWindows(AddWindowsProcess, reinterpret_cast<LPARAM>(&read));
-    if (read.failure) std::rethrow_exception(read.failure);
-    std::vector<TAppLine>& lines = read.lines;
-    for (TAppLine& line : lines) {
-        const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, line.processId));
-        if (process) line.startTime = ProcessStartTime(process.get());
-    }
-    if (all) {
-        std::set<DWORD> listed;
-        for (const TAppLine& line : lines) listed.insert(line.processId);
-        for (const DWORD id : ProcessesOfThisSession()) {
-            const auto name = names.find(id);
-            if (id == own || listed.contains(id) || name == names.end()) continue;
-            const UniqueKernelHandle process(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
-            if (process) lines.push_back({id, ProcessStartTime(process.get()), name->second, {}});
-        }
+    if (read.outOfMemory) throw std::bad_alloc();
+    const std::vector<DWORD> session = all ? ProcessesOfThisSession() : std::vector<DWORD>{};
+    std::vector<TAppLine> lines;
+    for (TAppLine& process : processes) {
+        const bool windowed = !process.title.empty();
+        if (process.processId == own || (!windowed && std::ranges::find(session, process.processId) == session.end()))
+            continue;
+        const UniqueKernelHandle opened(ProcessOpen(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process.processId));
+        // One with a window is listed all the same: OK tells why it cannot be waited for.
+        if (opened) process.startTime = ProcessStartTime(opened.get());
+        else if (!windowed) continue;
+        lines.push_back(std::move(process));
     }
     // Equal names in the order of their ids, so that a list read again keeps its order.
     std::ranges::sort(lines, [](const TAppLine& a, const TAppLine& b) {
