@@ -7,6 +7,7 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <utility>
@@ -136,6 +137,16 @@ BOOL CALLBACK AddWindowsProcess(HWND window, LPARAM read)
     }
 }
 
+// Equal names in the order of their ids, so that a list read again keeps its order.
+int LineOrder(const void* left, const void* right)
+{
+    const TAppLine& a = **static_cast<TAppLine* const*>(left);
+    const TAppLine& b = **static_cast<TAppLine* const*>(right);
+    const int order = CompareStringOrdinal(a.fileName.c_str(), -1, b.fileName.c_str(), -1, TRUE);
+    if (order != CSTR_EQUAL) return order - CSTR_EQUAL;
+    return a.processId < b.processId ? -1 : a.processId > b.processId;
+}
+
 } // namespace
 
 WindowAttributeFn WindowAttribute = PlatformWindowAttribute;
@@ -167,12 +178,14 @@ std::vector<TAppLine> ReadRunningApps(bool all, DWORD own)
         else if (!windowed) continue;
         lines.push_back(std::move(process));
     }
-    // Equal names in the order of their ids, so that a list read again keeps its order.
-    std::ranges::sort(lines, [](const TAppLine& a, const TAppLine& b) {
-        const int order = CompareStringOrdinal(a.fileName.c_str(), -1, b.fileName.c_str(), -1, TRUE);
-        return order != CSTR_EQUAL ? order == CSTR_LESS_THAN : a.processId < b.processId;
-    });
-    return lines;
+    // Sorted as pointers by the C library's sort, which adds no code of its own to the program.
+    std::vector<TAppLine*> order;
+    for (TAppLine& line : lines) order.push_back(&line);
+    std::qsort(order.data(), order.size(), sizeof order[0], LineOrder);
+    std::vector<TAppLine> sorted;
+    sorted.reserve(lines.size());
+    for (TAppLine* line : order) sorted.push_back(std::move(*line));
+    return sorted;
 }
 
 std::vector<TAppLine> ReadRunningApps(bool all) { return ReadRunningApps(all, GetCurrentProcessId()); }

@@ -426,15 +426,16 @@ void TFormMain::HoldFor(int minutes, TMenuItem* item)
 // The head, the screen saver's state in a word, what decides it, and "＞", in code page 932.
 std::string TFormMain::StateText(const char* head, size_t limit) const
 {
-    const char* setBy = ScreenSaverSetByPolicy() ? "（管理者による設定）" : "";
-    const std::optional<ULONGLONG> end = FRules.End();
-    const std::string until = end ? UntilText(*end, HoldClock()) : "";
-    const std::string text = text::FromUtf8(std::string(head) + StateWord(GetScreenSaverActive()) + setBy + until);
+    std::string text(head);
+    text += StateWord(GetScreenSaverActive());
+    if (ScreenSaverSetByPolicy()) text += "（管理者による設定）";
+    if (const std::optional<ULONGLONG> end = FRules.End()) text += UntilText(*end, HoldClock());
+    text = text::FromUtf8(text);
     if (FRules.App().empty()) return text + text::FromUtf8("＞");
+    text += text::FromUtf8("（");
     const std::string tail = text::FromUtf8(" の終了まで）＞");
-    const size_t fixed = text::ToWide(text).size() + 1 + text::ToWide(tail).size();
-    return text + text::FromUtf8("（") + text::FromWide(CutName(FRules.App(), limit > fixed ? limit - fixed : 0)) +
-        tail;
+    const size_t fixed = text::ToWide(text + tail).size();
+    return text + text::FromWide(CutName(FRules.App(), limit > fixed ? limit - fixed : 0)) + tail;
 }
 
 void TFormMain::UpdateStatusCaption()

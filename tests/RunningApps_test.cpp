@@ -69,6 +69,9 @@ TEST(RunningApps, EveryOtherProgramOfTheSessionSortedByFileNameWithoutRegardToCa
     const SuspendedProcess zebra(L"Zebra.exe"), twin(L"Zebra.exe");
     EXPECT_EQ(LineOf(ReadRunningApps(false), zebra.Id()), nullptr);
     EXPECT_EQ(LineOf(ReadRunningApps(true), GetCurrentProcessId()), nullptr);
+    const ProcessOpenFn open = std::exchange(ProcessOpen, RefuseProcessOpen);
+    EXPECT_EQ(LineOf(ReadRunningApps(true), zebra.Id()), nullptr) << "listed, though it cannot be opened";
+    ProcessOpen = open;
     // This program's read as another's, with a window: one line all the same.
     const HWND window = CreateWindowExW(
         0, L"STATIC", L"t", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0, 90, 40, nullptr, nullptr, nullptr, nullptr);
