@@ -159,6 +159,16 @@ private:
 
 TObjectDesc ParseDescription(std::string_view source) { return Parser(source).Root(); }
 
+void TBindings::AddField(std::string_view name, const char* className, std::function<TComponent*(TComponent*)> create)
+{
+    FFields[std::string(name)] = {className, std::move(create)};
+}
+
+void TBindings::AddMethod(std::string_view name, TPublishedMethod method)
+{
+    FMethods.insert_or_assign(std::string(name), std::move(method));
+}
+
 TComponent* TBindings::Create(const std::string& name, const std::string& className, TComponent* owner) const
 {
     const auto it = FFields.find(name);

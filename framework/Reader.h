@@ -48,26 +48,31 @@ TObjectDesc ParseDescription(std::string_view source);
 // What a form publishes to its description: component fields and methods.
 class TBindings {
 public:
+    // Each binding is made where it is declared; what they share is stored out of line, so that a form's
+    // many bindings add little code.
     template <class T>
     void Field(std::string_view name, T*& slot)
     {
-        FFields[std::string(name)] = {T::ClassName, [&slot](TComponent* owner) -> TComponent* {
-                                          slot = new T(owner);
-                                          return slot;
-                                      }};
+        AddField(name, T::ClassName, [&slot](TComponent* owner) -> TComponent* {
+            slot = new T(owner);
+            return slot;
+        });
     }
     template <class C, class... A>
     void Method(std::string_view name, C* object, void (C::*method)(A...))
     {
-        FMethods.insert_or_assign(std::string(name),
-            TPublishedMethod(std::in_place_type<std::function<void(A...)>>,
-                [object, method](A... args) { (object->*method)(args...); }));
+        AddMethod(name, TPublishedMethod(std::in_place_type<std::function<void(A...)>>, [object, method](A... args) {
+            (object->*method)(args...);
+        }));
     }
 
     TComponent* Create(const std::string& name, const std::string& className, TComponent* owner) const;
     const TPublishedMethod* FindMethod(const std::string& name) const;
 
 private:
+    void AddField(std::string_view name, const char* className, std::function<TComponent*(TComponent*)> create);
+    void AddMethod(std::string_view name, TPublishedMethod method);
+
     struct FieldEntry {
         std::string className;
         std::function<TComponent*(TComponent*)> create;
