@@ -159,9 +159,9 @@ private:
 
 TObjectDesc ParseDescription(std::string_view source) { return Parser(source).Root(); }
 
-void TBindings::AddField(std::string_view name, const char* className, std::function<TComponent*(TComponent*)> create)
+void TBindings::AddField(std::string_view name, const char* className, MakeFn make, void* slot)
 {
-    FFields[std::string(name)] = {className, std::move(create)};
+    FFields[std::string(name)] = {className, make, slot};
 }
 
 void TBindings::AddMethod(std::string_view name, TPublishedMethod method)
@@ -174,7 +174,7 @@ TComponent* TBindings::Create(const std::string& name, const std::string& classN
     const auto it = FFields.find(name);
     if (it == FFields.end() || it->second.className != className)
         throw Exception("form description: no field " + name + " of class " + className);
-    return it->second.create(owner);
+    return it->second.make(owner, it->second.slot);
 }
 
 const TPublishedMethod* TBindings::FindMethod(const std::string& name) const

@@ -48,15 +48,11 @@ TObjectDesc ParseDescription(std::string_view source);
 // What a form publishes to its description: component fields and methods.
 class TBindings {
 public:
-    // Each binding is made where it is declared; what they share is stored out of line, so that a form's
-    // many bindings add little code.
+    // Stored out of line, with one making function for each class: a form's many bindings add little code.
     template <class T>
     void Field(std::string_view name, T*& slot)
     {
-        AddField(name, T::ClassName, [&slot](TComponent* owner) -> TComponent* {
-            slot = new T(owner);
-            return slot;
-        });
+        AddField(name, T::ClassName, &Make<T>, &slot);
     }
     template <class C, class... A>
     void Method(std::string_view name, C* object, void (C::*method)(A...))
@@ -70,12 +66,20 @@ public:
     const TPublishedMethod* FindMethod(const std::string& name) const;
 
 private:
-    void AddField(std::string_view name, const char* className, std::function<TComponent*(TComponent*)> create);
+    // Makes the component into the field that `slot` points to, a T*; one function for each class.
+    using MakeFn = TComponent* (*)(TComponent* owner, void* slot);
+    template <class T>
+    static TComponent* Make(TComponent* owner, void* slot)
+    {
+        return *static_cast<T**>(slot) = new T(owner);
+    }
+    void AddField(std::string_view name, const char* className, MakeFn make, void* slot);
     void AddMethod(std::string_view name, TPublishedMethod method);
 
     struct FieldEntry {
         std::string className;
-        std::function<TComponent*(TComponent*)> create;
+        MakeFn make;
+        void* slot;
     };
     std::map<std::string, FieldEntry> FFields;
     std::map<std::string, TPublishedMethod> FMethods;
