@@ -160,32 +160,25 @@ protected:
         case Ev::HoldApp:
             return HoldApp(rules);
         case Ev::AppEnds:
-            return SetEvent(FApp.get()), rules.ProcessEnded(Posted());
+            return SetEvent(FApp), rules.ProcessEnded(Posted());
         case Ev::StaleEnd: {
-            SetEvent(FApp.get());
+            SetEvent(FApp);
             const WPARAM stale = Posted();
             HoldApp(rules);
             return rules.ProcessEnded(stale);
         }
         case Ev::WaitRefused:
             refuseWait = true;
-            EXPECT_FALSE(rules.HoldUntilProcess(Duplicate(), L"other.exe"));
+            EXPECT_FALSE(rules.HoldUntilProcess(UniqueKernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)), L"x"));
             return;
         }
     }
 
-    // An event stands for the program: its end is the event set.
+    // An event stands for the program: its end is the event set.  The rules own it, and close it with the hold.
     void HoldApp(THoldingRules& rules)
     {
-        FApp.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        EXPECT_TRUE(rules.HoldUntilProcess(Duplicate(), L"notepad.exe"));
-    }
-
-    UniqueKernelHandle Duplicate() const
-    {
-        HANDLE copy = nullptr;
-        DuplicateHandle(GetCurrentProcess(), FApp.get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
-        return UniqueKernelHandle(copy);
+        FApp = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        EXPECT_TRUE(rules.HoldUntilProcess(UniqueKernelHandle(FApp), L"notepad.exe"));
     }
 
     // The wait's message, as the pool posts it.
@@ -216,7 +209,7 @@ protected:
     const SessionQueryFn FQuery = SessionQuery;
     const SessionNotificationFn FNotification = SessionNotification;
     const TWaitCalls FWaitCalls = WaitCalls;
-    UniqueKernelHandle FApp;
+    HANDLE FApp = nullptr;
 };
 
 TEST_F(HoldingRulesTest, WhatIsHeldFollowsTheHoldTheSessionAndThePolicy)

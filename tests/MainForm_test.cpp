@@ -279,8 +279,8 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
     const auto send = [](UINT msg, WPARAM w) { SendMessageW(FormMain->Handle(), msg, w, 0); };
     const auto ends = [&](ULONGLONG by) { clockShift += by, send(WM_TIMER, 2); };
     // An event stands for the program waited for.
-    UniqueKernelHandle app;
-    const auto appEnds = [&] { SetEvent(app.get()), PumpUntil([] { return balloons > 0; }, 3000); };
+    HANDLE app = nullptr; // the hold's own, as it closes it
+    const auto appEnds = [&] { SetEvent(app), PumpUntil([] { return balloons > 0; }, 3000); };
     const std::wstring longName = L"R&D" + std::wstring(120, L'x') + L".exe";
     // An end while the session is locked: the profile gets the state, the session waits for the unlock.
     const auto refusedEnd = [&] {
@@ -367,13 +367,11 @@ TEST_F(MainFormTest, TimedHoldEndsByItselfAndAnythingThatSwitchesOnCancelsIt)
             item->Click();
         } else {
             FormMain->ppHold60->Click(); // replaced
-            app.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-            HANDLE copy = nullptr;
-            DuplicateHandle(GetCurrentProcess(), app.get(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+            app = CreateEventW(nullptr, TRUE, FALSE, nullptr);
             item->Click();
             auto* chooser = dynamic_cast<TFormChooseApp*>(FormMain->FindComponent("FormChooseApp"));
             ASSERT_TRUE(chooser);
-            EXPECT_TRUE(chooser->OnChosen(UniqueKernelHandle(copy), row.app));
+            EXPECT_TRUE(chooser->OnChosen(UniqueKernelHandle(app), row.app));
             chooser->Close();
             FormMain->TrayIconMouseMove(nullptr, {}, 0, 0);
             const std::wstring tip = text::ToWide(FormMain->TrayIcon->TipHelp());
