@@ -51,7 +51,7 @@ void THoldingRules::SwitchOnForStart()
 
 void THoldingRules::HoldUntil(ULONGLONG end)
 {
-    if (GetScreenSaverActive()) SetScreenSaverActive(false);
+    if (GetScreenSaverActive()) SetScreenSaverActive(false); // held off from now on
     FFacts.putBackWaits = false;
     FFacts.kind = THoldKind::UntilTime;
     FEnd = end;
