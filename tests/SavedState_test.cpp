@@ -44,7 +44,7 @@ void WriteRaw(DWORD type, const void* data, DWORD size)
 // The writer's start time as no process has it: the record of a run that has ended.
 void MarkWriterGone()
 {
-    const ULONGLONG gone = 0;
+    const ULONGLONG gone = 1; // not 0, which tells of no start time at all
     RegSetKeyValueW(HKEY_CURRENT_USER, SavedStateKey, SavedByStartValue, REG_QWORD, &gone, sizeof gone);
 }
 
